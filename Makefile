@@ -1,0 +1,47 @@
+# Every target installs what is missing first, so each works on a fresh
+# Debian machine.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 20
+EXE := $(BUILD)/app/tarnwick
+INI := $(BUILD)/app/Tarnwick.ini
+
+.PHONY: all deps build run test bench fuzz format clean
+
+all: build
+
+deps:
+	scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
+
+# A first run from the build tree gets settings that name the example base
+# file and a tail file in the build folder.
+run: build
+	@test -f $(INI) || printf '[FILES]\nDEST=%s\nSOURCE=%s\nNoMsg=OF\nNoStop=OF\n' \
+		"$(abspath $(BUILD))/Vellicor.TXT" "$(abspath examples/MailBase.TXT)" > $(INI)
+	$(EXE)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench:
+	scripts/install-deps --extra
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARNWICK_BENCH=ON -DTARNWICK_TESTS=OFF
+	cmake --build build-bench -j $(JOBS)
+	bench/run build-bench
+
+fuzz:
+	scripts/install-deps --extra
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_GUI=OFF \
+		-DTARNWICK_TESTS=OFF -DTARNWICK_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+	fuzz/run build-fuzz $(FUZZ_SECONDS)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) build-bench build-fuzz build-nogui build-asan

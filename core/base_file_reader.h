@@ -1,0 +1,44 @@
+// Reads the base file's lines from an InputFile, one large block at a time,
+// without ever holding the whole file. CR LF, a lone CR and a lone LF each
+// end a line; a last line without a line end is still a line.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/services.h"
+
+namespace tarnwick {
+
+class BaseFileReader {
+public:
+    static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+
+    explicit BaseFileReader(InputFile& file, std::size_t blockSize = kDefaultBlockSize);
+
+    // Skips every line up to and including the first whose text, with spaces
+    // removed at both ends, equals `trimmedLine`. False when the end of the
+    // file is reached before such a line, or right after it.
+    bool SkipPastLine(std::string_view trimmedLine);
+
+    // The next line without its line end; false at the end of the file.
+    bool NextLine(std::string& line);
+
+    // True once a read of the file has failed; the reader then acts as if
+    // the file ended there.
+    bool ReadFailed() const { return readFailed_; }
+
+private:
+    InputFile& file_;
+    std::vector<char> buffer_;
+    // (Members for the read position are the reader's own business.)
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    bool eof_ = false;
+    bool readFailed_ = false;
+    bool skipLf_ = false;  // the last line ended with a CR: an LF next belongs to it
+};
+
+}  // namespace tarnwick

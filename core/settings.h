@@ -1,0 +1,71 @@
+// Access to the settings file "Tarnwick.ini": the keys the program uses, the
+// two profile operations and the conversion of window positions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/services.h"
+#include "core/text.h"
+
+namespace tarnwick {
+
+inline constexpr std::string_view kSettingsFileName = "Tarnwick.ini";
+
+struct SettingKey {
+    std::string_view section;
+    std::string_view key;
+};
+
+// Every key of the settings file, named once. Captions use section CAPTION
+// with the slot's key name; their defaults are the slot table's captions.
+// Empty or missing FILES values read as empty text; missing positions default
+// as the main window's Load decides.
+namespace keys {
+inline constexpr std::string_view kCaptionSection = "CAPTION";
+inline constexpr SettingKey kDest{"FILES", "DEST"};
+inline constexpr SettingKey kSource{"FILES", "SOURCE"};
+inline constexpr SettingKey kNoMsg{"FILES", "NoMsg"};
+inline constexpr SettingKey kNoStop{"FILES", "NoStop"};
+inline constexpr SettingKey kMainTop{"POSITION", "MAINTOP"};
+inline constexpr SettingKey kMainLeft{"POSITION", "MAINLEFT"};
+inline constexpr SettingKey kOptTop{"POSITION", "OPTTOP"};
+inline constexpr SettingKey kOptLeft{"POSITION", "OPTLEFT"};
+inline constexpr SettingKey kViewTop{"POSITION", "VIEWTOP"};
+inline constexpr SettingKey kViewLeft{"POSITION", "VIEWLEFT"};
+}  // namespace keys
+
+class Settings {
+public:
+    explicit Settings(ProfileStore& store, std::string_view lineEnd = kLineEnd);
+
+    // True when a non-empty value was found; value holds what was read
+    // (empty when the key or the file is missing), at most 255 bytes.
+    bool GetProfile(std::string_view section, std::string_view key, std::string& value);
+    // Writes the value, creating file, section and key as needed. Writing the
+    // value already stored leaves the file untouched.
+    bool PutProfile(std::string_view section, std::string_view key, std::string_view value);
+
+    bool Get(const SettingKey& key, std::string& value) { return GetProfile(key.section, key.key, value); }
+    bool Put(const SettingKey& key, std::string_view value) { return PutProfile(key.section, key.key, value); }
+
+    // A window position: the stored value when found, else the default.
+    std::int16_t GetPosition(const SettingKey& key, std::int16_t defaultValue);
+    bool PutPosition(const SettingKey& key, std::int16_t value);
+
+private:
+    ProfileStore& store_;
+    std::string lineEnd_;
+};
+
+// A stored position: the leading decimal number of the text, rounded to the
+// nearest whole number (halves to even), clamped to 16 bits; 0 when the text
+// does not start with a number.
+std::int16_t ParsePosition(std::string_view text);
+// A position as stored: decimal digits, "-" when negative.
+std::string FormatPosition(std::int16_t value);
+// Any whole number of twips, clamped to the 16-bit range of positions.
+std::int16_t ClampPosition(long long twips);
+
+}  // namespace tarnwick

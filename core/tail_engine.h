@@ -1,0 +1,63 @@
+// The tail engine: finds one slot's block in the base file, expands its
+// %DATE and %TIME lines, and writes the tail file or renders a preview.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/app_state.h"
+#include "core/base_file_reader.h"
+#include "core/services.h"
+
+namespace tarnwick {
+
+struct Services;
+
+enum class TailOutcome { Complete, StartNotFound, EndNotFound, ReadFailed, WriteFailed };
+
+struct TailExpansion {
+    TailOutcome outcome = TailOutcome::StartNotFound;
+    std::string unfinished;  // the last, unfinished output line
+};
+
+// Receives each completed output line at the moment it is completed; returns
+// false to stop the expansion (the output could not be written).
+using CompletedLineSink = std::function<bool(std::string_view line)>;
+
+// "yyyy.mm.dd" and "hh:nn:ss".
+std::string DateText(const LocalTime& time);
+std::string TimeText(const LocalTime& time);
+
+// Expands the block of key name `key`. The clock is read once per
+// placeholder line.
+TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock& clock,
+                              const CompletedLineSink& sink);
+
+// Message texts (line breaks CR LF).
+std::string InputFileOpenError(std::string_view path);
+std::string OutputFileOpenError(std::string_view path);
+std::string InputFileReadError(std::string_view path);
+std::string OutputFileWriteError(std::string_view path);
+std::string StartNotFoundError(std::string_view key);
+std::string EndNotFoundError();
+std::string TailSetMessage(std::string_view caption);
+inline constexpr std::string_view kPreviewSavedMessage = "Set Vellicor for PreView Edit.";
+
+// Writes the slot's expanded block into the tail file Dest and reports the
+// outcome. True on success (the caller only uses it for the exit status).
+bool ApplyTail(AppState& state, Services& services, int slot);
+
+// The slot's expanded block as preview text: completed lines each followed by
+// lineBreak, then the unfinished line. Failures are reported and give nothing;
+// the tail file is never opened.
+std::optional<std::string> PreviewTailText(AppState& state, Services& services, int slot,
+                                           std::string_view lineBreak);
+
+// Writes an edited preview text plus one line end into the tail file Dest,
+// every line break (CR LF, CR or LF) written as the platform's line end.
+// Refuses to overwrite the base file. True on success.
+bool SavePreviewText(AppState& state, Services& services, std::string_view text);
+
+}  // namespace tarnwick

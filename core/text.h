@@ -1,0 +1,26 @@
+// Small text rules shared by every part of the program.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+// The line end written into text files: mail programs on Linux and macOS read
+// signature files with LF ends.
+#ifdef _WIN32
+inline constexpr std::string_view kLineEnd = "\r\n";
+#else
+inline constexpr std::string_view kLineEnd = "\n";
+#endif
+
+// Line break inside a message text.
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// Removes the ASCII space at both ends; tabs and other blanks stay.
+std::string_view TrimSpaces(std::string_view text);
+
+// Upper-cases ASCII letters only; every other byte is kept.
+std::string ToUpperAscii(std::string_view text);
+
+}  // namespace tarnwick

@@ -1,0 +1,22 @@
+// Files on the local file system: block reads, atomic replacement and file
+// identity.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/services.h"
+
+namespace tarnwick {
+
+class NativeFileSystem final : public FileSystem {
+public:
+    std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
+    std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
+};
+
+// A whole small file's bytes; nothing when it is missing or unreadable.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+}  // namespace tarnwick

@@ -1,0 +1,27 @@
+// Where the settings file lives, and the ProfileStore over it.
+#pragma once
+
+#include <string>
+
+#include "core/services.h"
+
+namespace tarnwick {
+
+// The executable's folder + "Tarnwick.ini" when that file exists or the folder
+// is writable (portable use, the build tree); otherwise the per-user
+// configuration folder ($XDG_CONFIG_HOME/tarnwick/ or ~/.config/tarnwick/,
+// %APPDATA%\Tarnwick\ on Windows).
+std::string SettingsFilePath(const std::string& executableFolder);
+
+class ProfileFile final : public ProfileStore {
+public:
+    ProfileFile(FileSystem& files, std::string executableFolder);
+    std::optional<std::string> Load() override;
+    bool Store(std::string_view text) override;
+
+private:
+    FileSystem& files_;
+    std::string executableFolder_;
+};
+
+}  // namespace tarnwick

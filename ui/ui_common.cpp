@@ -1,0 +1,98 @@
+#include "ui/ui_common.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QScreen>
+#include <QWidget>
+#include <cmath>
+
+#include "core/settings.h"
+
+namespace tarnwick {
+
+int PositionToPixels(std::int16_t twips) {
+    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
+}
+
+std::int16_t PixelsToPosition(int pixels) {
+    return ClampPosition(static_cast<long long>(pixels) * kTwipsPerPixel);
+}
+
+QString FromLocal(std::string_view text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToLocal(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+QFont ProportionalFont(double pointSize, bool bold, bool italic) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("VL PGothic"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+QFont FixedFont(double pointSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                      QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"),
+                      QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+void SetBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QLabel* AddNotice(QWidget* window, int rightTwips, int topTwips, int heightTwips) {
+    auto* notice = new QLabel(QStringLiteral("Tarnwick " TARNWICK_VERSION), window);
+    notice->setObjectName(QStringLiteral("Label3"));
+    notice->setFont(ProportionalFont(9, false, true));
+    notice->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    notice->adjustSize();
+    const int height = std::max(Px(heightTwips), notice->height());
+    notice->setGeometry(Px(rightTwips) - notice->width(), Px(topTwips), notice->width(), height);
+    return notice;
+}
+
+void KeepOnScreen(QWidget* window) {
+    const QRect frame = window->frameGeometry();
+    const auto screens = QGuiApplication::screens();
+    if (screens.isEmpty()) {
+        return;
+    }
+    for (const QScreen* screen : screens) {
+        if (screen->availableGeometry().intersects(frame)) {
+            return;
+        }
+    }
+    // Nearest screen by distance between centres; keep the frame inside it.
+    const QScreen* nearest = screens.front();
+    auto distance = [&](const QScreen* screen) {
+        const QPoint d = screen->availableGeometry().center() - frame.center();
+        return static_cast<long long>(d.x()) * d.x() + static_cast<long long>(d.y()) * d.y();
+    };
+    for (const QScreen* screen : screens) {
+        if (distance(screen) < distance(nearest)) {
+            nearest = screen;
+        }
+    }
+    const QRect area = nearest->availableGeometry();
+    const int left = std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - frame.width() + 1));
+    const int top = std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - frame.height() + 1));
+    window->move(left, top);
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,58 @@
+// What the three windows share: twips, text conversion, fonts, the notice
+// line, and the services a window works through.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/services.h"
+#include "core/startup.h"
+
+class QLabel;
+class QWidget;
+
+namespace tarnwick {
+
+// The services of the windows: the core's, plus dialogs and ending.
+struct WindowServices {
+    Services& core;
+    FileDialogs& dialogs;
+    ProgramControl& program;
+};
+
+inline constexpr int kTwipsPerPixel = 15;
+
+constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
+inline QRect TwipsRect(int left, int top, int width, int height) {
+    return {Px(left), Px(top), Px(width), Px(height)};
+}
+// Twips to logical pixels and back for window positions (16-bit twips).
+int PositionToPixels(std::int16_t twips);
+std::int16_t PixelsToPosition(int pixels);
+
+// Texts inside the program are bytes in the system code page.
+QString FromLocal(std::string_view text);
+std::string ToLocal(const QString& text);
+
+// The windows' fonts: the design's face first, then Japanese-capable and
+// generic fall-backs.
+QFont ProportionalFont(double pointSize, bool bold = false, bool italic = false);
+QFont FixedFont(double pointSize);
+
+// Sets a widget's background colour.
+void SetBackground(QWidget* widget, const QColor& colour);
+
+// The one-line notice (program name and version) shared by all windows:
+// right-aligned with its right edge at rightTwips, sized to its text.
+QLabel* AddNotice(QWidget* window, int rightTwips, int topTwips, int heightTwips);
+
+// Moves a window whose frame would be wholly off every screen onto the
+// nearest screen.
+void KeepOnScreen(QWidget* window);
+
+}  // namespace tarnwick
