@@ -1,1 +1,65 @@
-// placeholder
+#include "core/startup.h"
+
+#include "core/tail_engine.h"
+#include "core/text.h"
+
+namespace tarnwick {
+
+namespace {
+
+std::optional<int> SlotOfKeyName(std::string_view word) {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (word == kSlotKeyNames[slot]) {
+            return slot;
+        }
+    }
+    return std::nullopt;
+}
+
+void ReadCaptions(AppState& state, Settings& settings) {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        std::string caption;
+        if (settings.GetProfile(keys::kCaptionSection, state.KeyName[slot], caption)) {
+            state.Caption[slot] = caption;
+        }
+    }
+}
+
+void ReadFileSettings(AppState& state, Settings& settings) {
+    settings.Get(keys::kDest, state.Dest);
+    settings.Get(keys::kSource, state.Source);
+    settings.Get(keys::kNoMsg, state.NoMsg);
+    settings.Get(keys::kNoStop, state.NoStop);
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(std::string_view text) {
+    CommandLine command;
+    const std::string_view line = TrimSpaces(text);
+    const std::size_t space = line.find(' ');
+    // Only the first word decides the mode; an unknown one means window mode.
+    command.slot = SlotOfKeyName(ToUpperAscii(line.substr(0, space)));
+    // Exactly one space, then exactly NOMSG in any case.
+    if (space != std::string_view::npos) {
+        command.noMsg = ToUpperAscii(line.substr(space + 1)) == "NOMSG";
+    }
+    return command;
+}
+
+int Main(AppState& state, Services& services, std::string_view commandLine,
+         const MainWindowLauncher& showMainWindow) {
+    FillSlotTable(state);
+    ReadCaptions(state, services.settings);
+    const CommandLine command = ParseCommandLine(commandLine);
+    ReadFileSettings(state, services.settings);
+    if (!command.slot) {
+        return showMainWindow(state);
+    }
+    // The command line's choice overrides the stored setting for this run;
+    // nothing is written back.
+    state.NoMsg = FlagText(command.noMsg);
+    return ApplyTail(state, services, *command.slot) ? 0 : 1;
+}
+
+}  // namespace tarnwick

@@ -29,12 +29,12 @@ struct CommandLine {
 CommandLine ParseCommandLine(std::string_view text);
 
 // Shows the main window and runs it; returns the exit status.
-using ShowMainWindow = std::function<int(AppState&)>;
+using MainWindowLauncher = std::function<int(AppState&)>;
 
 // Fills the state from the slot table and the settings file, then applies a
 // slot (command-line mode) or shows the main window. Returns the exit status:
 // 0 after success, 1 after a reported failure in command-line mode.
 int Main(AppState& state, Services& services, std::string_view commandLine,
-         const ShowMainWindow& showMainWindow);
+         const MainWindowLauncher& showMainWindow);
 
 }  // namespace tarnwick
