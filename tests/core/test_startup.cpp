@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+#include "core/startup.h"
+#include "tests/fakes.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::FixedClock;
+using testing::MemoryFileSystem;
+using testing::MemoryProfileStore;
+using testing::RecordedMessage;
+using testing::RecordingMessages;
+
+struct CommandLineCase {
+    const char* text;
+    std::optional<int> slot;
+    bool noMsg;
+};
+
+class ParseCommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(ParseCommandLineTest, PicksSlotAndMessageFlag) {
+    const CommandLineCase& c = GetParam();
+    const CommandLine command = ParseCommandLine(c.text);
+    EXPECT_EQ(command.slot, c.slot) << '"' << c.text << '"';
+    EXPECT_EQ(command.noMsg, c.noMsg) << '"' << c.text << '"';
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, ParseCommandLineTest,
+    ::testing::Values(
+        CommandLineCase{"", std::nullopt, false}, CommandLineCase{"   ", std::nullopt, false},
+        CommandLineCase{"OFFI-1", 0, false}, CommandLineCase{"offi-1", 0, false},
+        CommandLineCase{"  priv-2  ", 3, false}, CommandLineCase{"PRIV-5", 6, false},
+        CommandLineCase{"PRIV-2 NOMSG", 3, true}, CommandLineCase{"PRIV-2 nomsg", 3, true},
+        CommandLineCase{"PRIV-2 NoMsg  ", 3, true},
+        // Anything but exactly one space and NOMSG shows the message.
+        CommandLineCase{"PRIV-2  NOMSG", 3, false}, CommandLineCase{"PRIV-2 NOMSG X", 3, false},
+        CommandLineCase{"PRIV-2 hello", 3, false}, CommandLineCase{"PRIV-2\tNOMSG", std::nullopt, false},
+        // Only a key name as the first word selects a slot.
+        CommandLineCase{"PRIV-8", std::nullopt, false}, CommandLineCase{"OFFI-1NOMSG", std::nullopt, false},
+        CommandLineCase{"NOMSG PRIV-2", std::nullopt, false}, CommandLineCase{"PRIV-", std::nullopt, false},
+        // Upper-casing is ASCII only: a dotless i is no "I".
+        CommandLineCase{"offı-1", std::nullopt, false}));
+
+class MainTest : public ::testing::Test {
+protected:
+    int RunMain(std::string_view commandLine) {
+        Services services{messages, clock, files, settings, "\n"};
+        return Main(state, services, commandLine, [this](AppState& shown) {
+            ++windowShown;
+            EXPECT_EQ(&shown, &state);
+            return 0;
+        });
+    }
+
+    void WriteSettings(std::string text) { store.text = std::move(text); }
+
+    RecordingMessages messages;
+    FixedClock clock{LocalTime{2003, 1, 11, 6, 2, 30}};
+    MemoryFileSystem files;
+    MemoryProfileStore store;
+    Settings settings{store, "\n"};
+    AppState state;
+    int windowShown = 0;
+};
+
+TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
+    WriteSettings(
+        "[files]\ndest=/t/tail.txt\nSOURCE = /t/base.txt\nNOMSG=ON\nNoStop=OF\n"
+        "[CAPTION]\nPRIV-2=Weekend\nPRIV-3=\noffi-1=  Office  \n");
+    EXPECT_EQ(RunMain("PRIV-8"), 0);
+    EXPECT_EQ(windowShown, 1);
+    EXPECT_EQ(state.KeyName[3], "PRIV-2");
+    EXPECT_EQ(state.Caption[3], "Weekend");
+    EXPECT_EQ(state.Caption[4], "Set Private 3") << "an empty caption keeps the default";
+    EXPECT_EQ(state.Caption[0], "Office");
+    EXPECT_EQ(state.Caption[6], "Set Private 5");
+    EXPECT_EQ(state.Dest, "/t/tail.txt");
+    EXPECT_EQ(state.Source, "/t/base.txt");
+    EXPECT_EQ(state.NoMsg, "ON") << "window mode keeps the stored flag";
+    EXPECT_EQ(state.NoStop, "OF");
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(files.readOpens.empty()) << "window mode touches no base file at start";
+}
+
+TEST_F(MainTest, CommandLineAppliesSlotAndNeverWritesSettings) {
+    WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\nNoMsg=ON\n[CAPTION]\nPRIV-2=Weekend\n");
+    files.files["base"] = "//START PRIV-2\r\nHello\r\n//END\r\n";
+    EXPECT_EQ(RunMain(" priv-2 "), 0);
+    EXPECT_EQ(windowShown, 0);
+    EXPECT_EQ(files.files["tail"], "Hello\n");
+    EXPECT_EQ(messages.shown,
+              (std::vector<RecordedMessage>{{"Set Vellicor for [ Weekend ].", MessageKind::Information}}))
+        << "without NOMSG the message shows even when the settings say ON";
+    EXPECT_EQ(store.stores, 0);
+}
+
+TEST_F(MainTest, NomsgSilencesSuccessEvenWhenSettingsSayOf) {
+    WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\nNoMsg=OF\n");
+    files.files["base"] = "//START PRIV-2\nHello\n//END\n";
+    EXPECT_EQ(RunMain("PRIV-2 NOMSG"), 0);
+    EXPECT_EQ(files.files["tail"], "Hello\n");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainTest, FailureGivesStatusOneAndStillReports) {
+    EXPECT_EQ(RunMain("OFFI-1 NOMSG"), 1);
+    EXPECT_EQ(messages.shown,
+              (std::vector<RecordedMessage>{{"INPUT FILE OPEN ERROR !!!\r\nFILE : ", MessageKind::Warning}}))
+        << "no settings file: the base file name is empty";
+    EXPECT_EQ(store.stores, 0);
+}
+
+}  // namespace
+}  // namespace tarnwick
