@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/ini.h"
+
+namespace tarnwick {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kBom = "\xEF\xBB\xBF";
+
+struct IniCase {
+    const char* name;
+    std::string text;
+    std::string key;  // in section S
+    std::string expected;
+};
+
+TEST(IniRead, FollowsTheProfileRules) {
+    const std::vector<IniCase> cases = {
+        {"mixed line ends", "[T]\r\nK=t\r[S]\nA=1\r\nK=v", "K", "v"},
+        {"byte-order mark", kBom + "[S]\r\nK=v\r\n", "K", "v"},
+        {"names in any case", "[s]\ndEsT=x\n", "DEST", "x"},
+        {"blanks trimmed", " \t[ \vS\t ] junk\n \tK \v=  v w \t\n", "K", "v w"},
+        {"section without bracket", "[S\nK=a=b\n", "K", "a=b"},
+        {"comments and lines without =", "[S]\n ;K=c\nK\nK=v\n", "K", "v"},
+        {"key before every section", "K=v\n[S]\n", "K", ""},
+        {"only the first section counts", "[S]\nA=1\n[s]\nK=v\n", "K", ""},
+        {"first matching key wins", "[S]\nK=1\nk=2\n", "K", "1"},
+        {"one quote pair removed", "[S]\nK= \"\"v w\"\" \n", "K", "\"v w\""},
+        {"single quotes", "[S]\nK='v'\n", "K", "v"},
+        {"mismatched quotes", "[S]\nK=\"v'\n", "K", "\"v'"},
+        {"lone quote", "[S]\nK=\"\n", "K", "\""},
+        {"cut at nul", "[S]\nK=ab\0cd\n"s, "K", "ab"},
+        {"missing section", "[T]\nK=v\n", "K", ""},
+    };
+    for (const IniCase& c : cases) {
+        EXPECT_EQ(IniRead(c.text, "S", c.key), c.expected) << c.name;
+    }
+}
+
+TEST(IniRead, CutsLongValuesAtACharacterBoundary) {
+    const std::vector<std::pair<std::string, std::size_t>> cases = {
+        {'"' + std::string(300, 'a') + '"', 255},
+        {std::string(254, 'a') + "\xC3\xA9", 254},
+        {std::string(253, 'a') + "\xE2\x82\xAC", 253},
+        {std::string(300, '\x80'), 255},  // stray bytes count one each
+    };
+    for (const auto& [value, size] : cases) {
+        const std::string read = IniRead("[S]\nK=" + value + "\n", "S", "K");
+        EXPECT_EQ(read, value.substr(value.front() == '"' ? 1 : 0, size)) << value.size();
+    }
+}
+
+TEST(IniWrite, ChangesOnlyWhatItMust) {
+    const std::vector<IniCase> cases = {
+        {"new file", "", "K", "[S]\nK=v\n"},
+        {"spelling, blanks and own line end kept", "[s]\r  key = old \rA=1\r\n", "KEY",
+         "[s]\r  key = v \rA=1\r\n"},
+        {"blank value filled", "[S]\nK= \t\n", "K", "[S]\nK=v \t\n"},
+        {"after the last key line", "[S]\nA=1\n\n;c\n[T]\n", "K", "[S]\nA=1\nK=v\n\n;c\n[T]\n"},
+        {"after a bare header", "[S]\r;c\r", "K", "[S]\rK=v\n;c\r"},
+        {"after an unended last line", "[S]\nA=1", "K", "[S]\nA=1\nK=v\n"},
+        {"new section after a cr", "[T]\rA=1\r", "K", "[T]\rA=1\r[S]\nK=v\n"},
+        {"new section, unended last line", "[T]", "K", "[T]\n[S]\nK=v\n"},
+        {"byte-order mark kept", kBom + "[S]\nK=old\n", "K", kBom + "[S]\nK=v\n"},
+        {"byte-order mark alone", kBom, "K", kBom + "[S]\nK=v\n"},
+        {"first of two sections", "K=0\n[S]\n[S]\nK=1\n", "K", "K=0\n[S]\nK=v\n[S]\nK=1\n"},
+    };
+    for (const IniCase& c : cases) {
+        EXPECT_EQ(IniWrite(c.text, "S", c.key, "v", "\n"), c.expected) << c.name;
+    }
+    EXPECT_EQ(IniWrite("", "S", "K", "'v'", "\r\n"), "[S]\r\nK=\"'v'\"\r\n");
+}
+
+TEST(IniWrite, ValueAlreadyThereLeavesTheTextAsItWas) {
+    for (const std::string text : {"[S]\nK=v", "[s]\r\nk = 'v' \r\n", "[S]\nK=\"v\"\r"}) {
+        EXPECT_EQ(IniWrite(text, "S", "K", "v", "\n"), text);
+    }
+    EXPECT_EQ(IniWrite("[S]\nK=\n", "S", "K", "", "\n"), "[S]\nK=\n");
+}
+
+TEST(IniWrite, RefusesWhatCouldInjectOrLoseLines) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"S", "K", "a\rb"}, {"S", "K", "a\nb"}, {"S\n", "K", "v"}, {"S]x", "K", "v"}, {" S", "K", "v"},
+        {"S", "K=x", "v"},  {"S", ";K", "v"},   {"S", "[K", "v"},  {"S", "K\t", "v"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(IniWrite("[S]\nK=old\n", c[0], c[1], c[2], "\n").has_value()) << c[0] << c[1] << c[2];
+    }
+}
+
+// Whatever the file looks like, a written value reads back unchanged, the
+// other keys keep theirs, and writing it again changes nothing.
+TEST(IniRoundTrip, WrittenValuesReadBackAndOthersStay) {
+    const std::vector<std::string> texts = {
+        "",
+        "[S]\r\nA=1\r\n[T]\r\nK=t\r\n",
+        "K=x\r[T]\rK=t\r[S]\rA=1",
+        "[S]\nK= 'q' \t\nA=1\n[T]\nK=t",
+    };
+    const std::vector<std::string> values = {
+        "x", "\"x\"", "'x'", "\"", "\"x", "\tx", "x\v", " \tx", " 'x' ", "a = b", "[x]", ";x", "", "\"\"",
+    };
+    for (const std::string& text : texts) {
+        for (const std::string& value : values) {
+            const auto written = IniWrite(text, "S", "K", value, "\r\n");
+            ASSERT_TRUE(written.has_value());
+            EXPECT_EQ(IniRead(*written, "s", "k"), value) << text << " / " << value;
+            EXPECT_EQ(IniRead(*written, "S", "A"), IniRead(text, "S", "A")) << text << " / " << value;
+            EXPECT_EQ(IniRead(*written, "T", "K"), IniRead(text, "T", "K")) << text << " / " << value;
+            EXPECT_EQ(IniWrite(*written, "S", "K", value, "\r\n"), *written) << text << " / " << value;
+        }
+    }
+}
+
+// Files made of brackets, equals signs, quotes, line ends and NULs.
+TEST(IniRoundTrip, ArbitraryBytesKeepThePromises) {
+    const std::string alphabet = "[]=;\r\n \t\"'SKTk\0\xEF\xBB\xBF\x80"s;
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(round % 300, ' ');
+        for (char& c : text) {
+            c = alphabet[pick(random)];
+        }
+        const auto written = IniWrite(text, "S", "K", "v'1", "\r\n");
+        ASSERT_TRUE(written.has_value());
+        EXPECT_EQ(IniRead(*written, "S", "K"), "v'1") << text;
+        EXPECT_EQ(IniRead(*written, "T", "K"), IniRead(text, "T", "K")) << text;
+    }
+}
+
+}  // namespace
+}  // namespace tarnwick
