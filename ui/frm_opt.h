@@ -7,6 +7,7 @@
 #include "core/app_state.h"
 #include "core/settings.h"
 
+class QLineEdit;
 class QPushButton;
 
 namespace tarnwick {
@@ -18,6 +19,27 @@ public:
     // relabelled at Update.
     frmOpt(AppState& state, Settings& settings, const std::array<QPushButton*, kSlotCount>& mainButtons,
            QWidget* parent);
+
+    // Every way of closing (Update, Cancel, Esc, the close box) ends here.
+    void done(int result) override;
+
+private:
+    void CreateControls();
+    void Load();
+    void txtUpdate_Change(int slot);
+    void cmdSet_Click(int slot);
+    void cmdUpdate_Click();
+    void QueryUnload();
+
+    AppState& state_;
+    Settings& settings_;
+    std::array<QPushButton*, kSlotCount> mainButtons_;
+
+    std::array<QPushButton*, kSlotCount> cmdSet_{};
+    std::array<QPushButton*, kSlotCount> cmdPrev_{};
+    std::array<QLineEdit*, kSlotCount> txtUpdate_{};
+    QPushButton* cmdUpdate_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
 };
 
 }  // namespace tarnwick

@@ -2,6 +2,7 @@
 // save it into the tail file.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include "core/app_state.h"
@@ -23,7 +24,34 @@ public:
     void PreviewTail(int slot, bool preEdit);
     void SavePreviewEdit();
 
-    // (The rest of the interface belongs to the window's implementation.)
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    // The text as the box holds it, line breaks as "\n" and every other
+    // character kept (no space stands in for a no-break space).
+    QString ShownText() const;
+    void MoveToStoredPosition();
+    void ResetToDesign();
+    void SetEditable(bool editable);
+    bool SaveVisible() const;
+    bool TextBoxKey(QKeyEvent* key);
+    void cmdSet_Click();
+    void cmdClose_Click();
+    void Deactivate();
+
+    AppState& state_;
+    WindowServices& services_;
+    QPointer<QWidget> mainWindow_;
+
+    QPushButton* cmdSet_ = nullptr;
+    QPlainTextEdit* txtView_ = nullptr;
+    QPushButton* cmdClose_ = nullptr;
+    QPushButton* cmdSave_ = nullptr;
 };
 
 }  // namespace tarnwick

@@ -1,0 +1,168 @@
+// The caption options window driven through its controls, over a settings
+// file held in memory.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWindow>
+#include <QtTest>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "core/settings.h"
+#include "tests/fakes.h"
+#include "ui/frm_opt.h"
+#include "ui/ui_common.h"
+
+using namespace tarnwick;
+using namespace tarnwick::testing;
+
+namespace {
+
+// The options window, open at (90, 240), over a stand-in main window with
+// its seven slot buttons.
+struct Rig {
+    Rig() {
+        FillSlotTable(state);
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            buttons[slot] = new QPushButton(FromLocal(ButtonText(slot, state.Caption[slot])), &main);
+        }
+        options = std::make_unique<frmOpt>(state, settings, buttons, &main);
+        options->move(90, 240);
+        options->show();
+    }
+    template <typename T = QPushButton>
+    T* find(const char* name, int slot = -1) const {
+        return options->findChild<T*>(slot < 0 ? QString(name) : QString(name) + QString::number(slot));
+    }
+    QLineEdit* caption(int slot) const { return find<QLineEdit>("txtUpdate", slot); }
+    QColor colour(int slot) const { return caption(slot)->palette().color(QPalette::Text); }
+
+    MemoryProfileStore store;
+    Settings settings{store};
+    AppState state;
+    QWidget main;
+    std::array<QPushButton*, kSlotCount> buttons{};
+    std::unique_ptr<frmOpt> options;
+};
+
+}  // namespace
+
+class TestFrmOpt : public QObject {
+    Q_OBJECT
+private slots:
+    void everyCloseRecordsThePositionOnce_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("writes");
+        QTest::newRow("Cancel") << "cancel" << 2;
+        QTest::newRow("Esc") << "esc" << 2;
+        QTest::newRow("close box") << "close box" << 2;
+        QTest::newRow("Update") << "update" << 2 + kSlotCount;
+        QTest::newRow("Enter in a caption box") << "enter" << 2 + kSlotCount;
+    }
+    void everyCloseRecordsThePositionOnce() {
+        QFETCH(QString, how);
+        QFETCH(int, writes);
+        Rig rig;
+        // A store that never takes a write sees every attempt, repeats included.
+        rig.store.failStores = true;
+
+        if (how == "cancel") {
+            QTest::mouseClick(rig.find("cmdCancel"), Qt::LeftButton);
+        } else if (how == "esc") {
+            QTest::keyClick(rig.caption(3), Qt::Key_Escape);
+        } else if (how == "close box") {
+            rig.options->windowHandle()->close();
+        } else if (how == "update") {
+            QTest::mouseClick(rig.find("cmdUpdate"), Qt::LeftButton);
+        } else {
+            // (A focused selector would take Enter for itself.)
+            QVERIFY(QTest::qWaitForWindowActive(rig.options.get()));
+            rig.caption(3)->setFocus();
+            QTest::keyClick(rig.caption(3), Qt::Key_Return);
+        }
+
+        QVERIFY(rig.options->isHidden());
+        QCOMPARE(rig.store.stores, writes);
+    }
+
+    void cancelKeepsCaptionsAndStoresThePosition() {
+        Rig rig;
+        QTest::keyClicks(rig.caption(1), "Changed");
+        QTest::mouseClick(rig.find("cmdCancel"), Qt::LeftButton);
+
+        QCOMPARE(rig.state.Caption[1], std::string("Set Official 2"));
+        QCOMPARE(rig.buttons[1]->text(), QString("Set Official 2 (&1)"));
+        std::string value;
+        QVERIFY(!rig.settings.GetProfile("CAPTION", "OFFI-2", value));
+        QCOMPARE(rig.settings.GetPosition(keys::kOptTop, -1), std::int16_t{3600});
+        QCOMPARE(rig.settings.GetPosition(keys::kOptLeft, -1), std::int16_t{1350});
+    }
+
+    void updateStoresAllSevenCaptions() {
+        Rig rig;
+        QTest::mouseClick(rig.find("cmdSet", 1), Qt::LeftButton);
+        QTest::keyClicks(rig.caption(1), "Work");  // replaces the selected text
+        QTest::mouseClick(rig.find("cmdSet", 2), Qt::LeftButton);
+        QTest::keyClick(rig.caption(2), Qt::Key_Delete);
+        rig.caption(3)->setText("  Home  ");
+        rig.caption(4)->setText("\"quoted\"");
+        rig.caption(5)->setText("\tTabbed");
+        rig.caption(6)->setText("日本語");
+        std::array<QString, kSlotCount> previews;
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            previews[slot] = rig.find("cmdPrev", slot)->text();
+        }
+
+        QTest::mouseClick(rig.find("cmdUpdate"), Qt::LeftButton);
+
+        // Kept as typed for the run; the file gives back what its rules keep
+        // (outer spaces go), and an empty value reads as missing: the default.
+        const std::array<const char*, kSlotCount> captions = {
+            "Set Official 1", "Work", "", "  Home  ", "\"quoted\"", "\tTabbed", "日本語"};
+        const std::array<const char*, kSlotCount> stored = {"Set Official 1", "Work",     "",      "Home",
+                                                            "\"quoted\"",     "\tTabbed", "日本語"};
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            QCOMPARE(rig.buttons[slot]->text(), previews[slot]);
+            QCOMPARE(rig.state.Caption[slot], std::string(captions[slot]));
+            std::string value;
+            QCOMPARE(rig.settings.GetProfile("CAPTION", kSlotKeyNames[slot], value), *stored[slot] != '\0');
+            QCOMPARE(value, std::string(stored[slot]));
+        }
+        QCOMPARE(rig.buttons[2]->text(), QString(" (&2)"));
+        QCOMPARE(rig.buttons[3]->text(), QString("  Home   (&3)"));
+    }
+
+    void captionsTurnRedAtTheFirstEdit() {
+        Rig rig;
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            QCOMPARE(rig.colour(slot), QColor(0, 0, 255));
+            QCOMPARE(rig.find("cmdPrev", slot)->text(), rig.buttons[slot]->text());
+        }
+        QTest::keyClick(rig.caption(4), Qt::Key_X);
+        QCOMPARE(rig.colour(4), QColor(255, 0, 0));
+        QCOMPARE(rig.colour(3), QColor(0, 0, 255));
+        QCOMPARE(rig.find("cmdPrev", 4)->text(), QString("Set Private 3x (&4)"));
+        QCOMPARE(rig.buttons[4]->text(), QString("Set Private 3 (&4)"));
+    }
+
+    void tabWalksSelectorsAndCaptions() {
+        Rig rig;
+        QVERIFY(QTest::qWaitForWindowActive(rig.options.get()));
+        QStringList walked{QApplication::focusWidget()->objectName()};
+        QStringList expected;
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            expected << QStringLiteral("cmdSet%1").arg(slot) << QStringLiteral("txtUpdate%1").arg(slot);
+        }
+        expected << "cmdUpdate"
+                 << "cmdCancel"
+                 << "cmdSet0";
+        while (walked.size() < expected.size()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            walked << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(walked, expected);
+    }
+};
+
+QTEST_MAIN(TestFrmOpt)
+#include "test_frm_opt.moc"

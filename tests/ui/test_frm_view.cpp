@@ -1,0 +1,215 @@
+// The preview window driven through its controls, over files held in memory.
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <string>
+
+#include "core/settings.h"
+#include "core/tail_engine.h"
+#include "tests/fakes.h"
+#include "ui/frm_view.h"
+
+using namespace tarnwick;
+using namespace tarnwick::testing;
+
+namespace {
+
+const std::string kBase = "/mail/base.txt";
+const std::string kTail = "/mail/tail.txt";
+const std::string kEnd(kLineEnd);
+
+// A preview window beside a stand-in main window; the base file holds the
+// block of PRIV-2 (slot 3).
+struct Rig {
+    explicit Rig(const std::string& block) {
+        FillSlotTable(state);
+        state.Source = kBase;
+        state.Dest = kTail;
+        state.NoMsg = "OF";
+        files.files[kBase] = "//START PRIV-2\r\n" + block + "//END\r\n";
+        view = new frmView(state, services, &main);
+    }
+    QPlainTextEdit* text() const { return view->findChild<QPlainTextEdit*>("txtView"); }
+    QPushButton* button(const char* name) const { return view->findChild<QPushButton*>(name); }
+    bool saveShown() const { return !button("cmdSave")->isHidden(); }
+
+    MemoryFileSystem files;
+    RecordingMessages messages;
+    FixedClock clock{LocalTime{2003, 1, 11, 6, 2, 30}};
+    MemoryProfileStore store;
+    Settings settings{store};
+    Services core{messages, clock, files, settings};
+    RecordingDialogs dialogs;
+    RecordingProgram program;
+    WindowServices services{core, dialogs, program};
+    AppState state;
+    QWidget main;
+    frmView* view = nullptr;  // owned by main
+};
+
+}  // namespace
+
+class TestFrmView : public QObject {
+    Q_OBJECT
+private slots:
+    void unchangedSaveMatchesApply_data() {
+        QTest::addColumn<QString>("block");
+        QTest::addColumn<bool>("emptyUnfinished");  // the save adds one empty line
+        QTest::newRow("plain") << "Regards\r\nTaro\r\n" << false;
+        QTest::newRow("tabs, spaces, no-break space") << "\tIn  \r\n  山田\u00a0太郎\r\n" << false;
+        QTest::newRow("placeholders") << "Date: \r\n%DATE\r\n (\r\n%TIME\r\n)\r\n" << false;
+        QTest::newRow("empty unfinished line") << "A\r\n\r\n" << true;
+        QTest::newRow("only an empty line") << "\r\n" << true;
+    }
+    void unchangedSaveMatchesApply() {
+        QFETCH(QString, block);
+        QFETCH(bool, emptyUnfinished);
+        Rig rig(block.toStdString());
+        rig.state.Dest = "/applied.txt";
+        QVERIFY(ApplyTail(rig.state, rig.core, 3));
+        rig.state.Dest = kTail;
+
+        rig.view->PreviewTail(3, true);
+        rig.view->SavePreviewEdit();
+
+        QCOMPARE(rig.files.files[kTail], rig.files.files["/applied.txt"] + (emptyUnfinished ? kEnd : ""));
+        QCOMPARE(rig.messages.shown.back().text, std::string("Set Vellicor for PreView Edit."));
+        QVERIFY(rig.view->isVisible());
+    }
+
+    void preEditSwitchesReadOnlyAndSave() {
+        Rig rig("A\r\nB\r\n");
+        rig.view->PreviewTail(3, false);
+        QCOMPARE(rig.text()->toPlainText(), QString("A\nB"));
+        QCOMPARE(rig.button("cmdSet")->text(), QString("Set Private 2 (&3)"));
+        QVERIFY(rig.text()->isReadOnly() && !rig.saveShown());
+        rig.view->PreviewTail(3, true);
+        QVERIFY(!rig.text()->isReadOnly() && rig.saveShown());
+    }
+
+    void enterAndEscPressSaveOnlyWhileShown_data() {
+        QTest::addColumn<bool>("preEdit");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<bool>("saves");
+        QTest::addColumn<QString>("textAfter");
+        QTest::newRow("Enter") << true << QKeySequence("Return") << true << "A\nB";
+        QTest::newRow("Esc") << true << QKeySequence("Esc") << true << "A\nB";
+        QTest::newRow("Ctrl+Enter") << true << QKeySequence("Ctrl+Return") << false << "A\nB\n";
+        QTest::newRow("Enter, read-only") << false << QKeySequence("Return") << false << "A\nB";
+        QTest::newRow("Esc, read-only") << false << QKeySequence("Esc") << false << "A\nB";
+    }
+    void enterAndEscPressSaveOnlyWhileShown() {
+        QFETCH(bool, preEdit);
+        QFETCH(QKeySequence, keys);
+        QFETCH(bool, saves);
+        QFETCH(QString, textAfter);
+        Rig rig("A\r\nB\r\n");
+        rig.view->PreviewTail(3, preEdit);
+        rig.text()->moveCursor(QTextCursor::End);
+
+        QTest::keySequence(rig.text(), keys);
+
+        QCOMPARE(rig.text()->toPlainText(), textAfter);
+        QCOMPARE(rig.files.files.contains(kTail), saves);
+        if (saves) {
+            QCOMPARE(rig.files.files[kTail], "A" + kEnd + "B" + kEnd);
+        }
+    }
+
+    void failedPreviewKeepsTheWindow_data() {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("base missing") << -1 << "INPUT FILE OPEN ERROR !!!\r\nFILE : /mail/base.txt";
+        QTest::newRow("no start") << 0 << "INPUT SOURCE ERROR !!!\r\nNOT FOUND - //START OFFI-1";
+        QTest::newRow("no end") << 6 << "INPUT SOURCE ERROR !!!\r\nNOT FOUND - //END";
+    }
+    void failedPreviewKeepsTheWindow() {
+        QFETCH(int, slot);
+        QFETCH(QString, message);
+        Rig rig("Kept\r\n");
+        rig.files.files[kBase] += "//START PRIV-5\r\nno end\r\n";
+        rig.view->PreviewTail(3, true);
+        if (slot < 0) {
+            rig.files.files.erase(kBase);
+        }
+
+        rig.view->PreviewTail(std::max(slot, 0), false);
+
+        QCOMPARE(rig.messages.shown.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(rig.messages.shown[0].text), message);
+        QCOMPARE(rig.text()->toPlainText(), QString("Kept"));
+        QCOMPARE(rig.button("cmdSet")->text(), QString("Set Private 2 (&3)"));
+        QVERIFY(rig.saveShown());
+        // A preview never opens the tail file.
+        QVERIFY(rig.files.replaceOpens.empty());
+    }
+
+    void savingIntoTheBaseFileIsRefused() {
+        Rig rig("A\r\n");
+        const std::string base = rig.files.files[kBase];
+        rig.state.Dest = kBase;
+        rig.view->PreviewTail(3, true);
+        rig.text()->setPlainText("edited");
+
+        rig.view->SavePreviewEdit();
+
+        QCOMPARE(
+            rig.messages.shown.back(),
+            (RecordedMessage{"OUTPUT FILE OPEN ERROR !!!\r\nFILE : /mail/base.txt", MessageKind::Warning}));
+        QCOMPARE(rig.files.files[kBase], base);
+        QCOMPARE(rig.text()->toPlainText(), QString("edited"));
+    }
+
+    void placement() {
+        Rig rig("A\r\n");
+        rig.main.setGeometry(40, 30, 300, 200);
+        rig.main.show();
+        rig.state.ViewTop = 1500;
+        rig.state.ViewLeft = 3000;
+        rig.view->PreviewTail(3, false);
+        QCOMPARE(rig.view->pos(), QPoint(200, 100));
+
+        // Deactivate records where the user put it; a visible window stays put.
+        rig.view->move(300, 120);
+        QVERIFY(QTest::qWaitForWindowActive(rig.view));
+        rig.main.activateWindow();  // the main window counts as active already
+        QTRY_COMPARE(QApplication::activeWindow(), &rig.main);
+        QCOMPARE(rig.state.ViewTop, std::int16_t{1800});
+        QCOMPARE(rig.state.ViewLeft, std::int16_t{4500});
+        rig.state.ViewTop = 0;
+        rig.view->PreviewTail(3, false);
+        QCOMPARE(rig.view->pos(), QPoint(300, 120));
+
+        QTest::mouseClick(rig.button("cmdSet"), Qt::LeftButton);
+        QCOMPARE(rig.view->frameGeometry().left(), rig.main.frameGeometry().left());
+        QCOMPARE(rig.view->frameGeometry().top(), rig.main.frameGeometry().bottom() + 1);
+
+        QTest::mouseClick(rig.button("cmdClose"), Qt::LeftButton);
+        QVERIFY(rig.view->isHidden());
+        rig.state.ViewTop = 4500;
+        rig.state.ViewLeft = 1500;
+        rig.view->PreviewTail(3, false);
+        QCOMPARE(rig.view->pos(), QPoint(100, 300));
+    }
+
+    void closeKeepsTheTextTheCloseBoxStartsAfresh() {
+        Rig rig("A\r\n");
+        rig.view->PreviewTail(3, true);
+        QTest::mouseClick(rig.button("cmdClose"), Qt::LeftButton);
+        QCOMPARE(rig.text()->toPlainText(), QString("A"));
+        QVERIFY(rig.saveShown());
+
+        rig.view->show();
+        rig.view->move(330, 150);
+        rig.view->close();
+
+        QVERIFY(rig.view->isHidden());
+        QCOMPARE(rig.text()->toPlainText() + rig.button("cmdSet")->text(), QString());
+        QVERIFY(rig.text()->isReadOnly() && !rig.saveShown());
+        QCOMPARE(rig.state.ViewTop, std::int16_t{2250});
+        QCOMPARE(rig.state.ViewLeft, std::int16_t{4950});
+    }
+};
+
+QTEST_MAIN(TestFrmView)
+#include "test_frm_view.moc"
