@@ -1,3 +1,5 @@
 #include "app/run.h"
 
-int main(int argc, char** argv) { return tarnwick::Run(argc, argv); }
+int main(int argc, char** argv) {
+    return tarnwick::Run(argc, argv);
+}

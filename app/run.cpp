@@ -11,11 +11,8 @@
 #include "platform/profile_file.h"
 
 #ifdef TARNWICK_WITH_GUI
-#include <QApplication>
-
-#include "platform/qt/qt_file_dialogs.h"
-#include "platform/qt/qt_message_service.h"
-#include "ui/frm_main.h"
+#include "app/gui_entry.h"
+#include "platform/gui_module.h"
 #endif
 
 namespace tarnwick {
@@ -45,18 +42,42 @@ int NoWindowAvailable(MessageService& console, std::string_view reason) {
     return kNoWindowStatus;
 }
 
+#ifdef TARNWICK_WITH_GUI
+// Message boxes from the window module, loaded on the first message. Where
+// the module cannot be loaded the message still reaches the console.
+class ModuleMessageService final : public MessageService {
+public:
+    ModuleMessageService(GuiModule& module, MessageService& console) : module_(module), console_(console) {}
+
+    void Show(std::string_view text, MessageKind kind) override {
+        auto* show = reinterpret_cast<ShowMessageFunction>(module_.Function(kShowMessageName));
+        if (show == nullptr) {
+            console_.Show(std::string(text) + "\r\n(no message box: " + module_.Error() + ")", kind);
+            return;
+        }
+        show(text.data(), text.size(), static_cast<int>(kind));
+    }
+
+private:
+    GuiModule& module_;
+    MessageService& console_;
+};
+#endif
+
 }  // namespace
 
 int Run(int argc, char** argv) {
+    const std::string executableFolder = ExecutableFolder();
     NativeFileSystem files;
-    ProfileFile profile(files, ExecutableFolder());
+    ProfileFile profile(files, executableFolder);
     Settings settings(profile);
     SystemClock clock;
     ConsoleMessageService console;
     const bool display = HasDisplay();
 
 #ifdef TARNWICK_WITH_GUI
-    QtMessageService boxes;
+    GuiModule module(executableFolder);
+    ModuleMessageService boxes(module, console);
     MessageService& messages = display ? static_cast<MessageService&>(boxes) : console;
 #else
     MessageService& messages = console;
@@ -70,11 +91,11 @@ int Run(int argc, char** argv) {
                                      "The main window needs a display, and none is set (DISPLAY or "
                                      "WAYLAND_DISPLAY).");
         }
-        QApplication application(argc, argv);
-        QtFileDialogs dialogs;
-        ProcessEnd program;
-        WindowServices windowServices{services, dialogs, program};
-        return ShowMainWindow(state, windowServices);
+        auto* runWindows = reinterpret_cast<RunWindowsFunction>(module.Function(kRunWindowsName));
+        if (runWindows == nullptr) {
+            return NoWindowAvailable(console, "The windows cannot be loaded: " + module.Error());
+        }
+        return runWindows(&state, &services, argc, argv);
 #else
         (void)state;
         return NoWindowAvailable(console, "This build of Tarnwick has no windows.");
