@@ -67,6 +67,7 @@ private:
 }  // namespace
 
 int Run(int argc, char** argv) {
+    IgnoreBrokenPipe();
     const std::string executableFolder = ExecutableFolder();
     NativeFileSystem files;
     ProfileFile profile(files, executableFolder);
@@ -85,12 +86,12 @@ int Run(int argc, char** argv) {
     Services services{messages, clock, files, settings};
 
     auto showMainWindow = [&](AppState& state) -> int {
-#ifdef TARNWICK_WITH_GUI
         if (!display) {
             return NoWindowAvailable(console,
                                      "The main window needs a display, and none is set (DISPLAY or "
                                      "WAYLAND_DISPLAY).");
         }
+#ifdef TARNWICK_WITH_GUI
         auto* runWindows = reinterpret_cast<RunWindowsFunction>(module.Function(kRunWindowsName));
         if (runWindows == nullptr) {
             return NoWindowAvailable(console, "The windows cannot be loaded: " + module.Error());

@@ -14,6 +14,10 @@ std::string ExecutableFolder();
 // or QT_QPA_PLATFORM is set; always true on Windows and macOS.
 bool HasDisplay();
 
+// A console whose reader has gone away makes a write fail instead of killing
+// the program, so a tail already written still ends with its own status.
+void IgnoreBrokenPipe();
+
 class SystemClock final : public Clock {
 public:
     LocalTime Now() override;

@@ -22,6 +22,9 @@ public:
 private:
     FileSystem& files_;
     std::string executableFolder_;
+    // The last Load found a file it could not read: storing a text made
+    // without it would lose that file, so Store refuses until a Load succeeds.
+    bool unreadable_ = false;
 };
 
 }  // namespace tarnwick
