@@ -30,14 +30,14 @@ test: build
 bench:
 	scripts/install-deps --extra
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARNWICK_BENCH=ON -DTARNWICK_TESTS=OFF
-	cmake --build build-bench -j $(JOBS)
+	cmake --build build-bench -j $(JOBS) --target tarnwick tarnwick_bench
 	bench/run build-bench
 
 fuzz:
 	scripts/install-deps --extra
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_GUI=OFF \
 		-DTARNWICK_TESTS=OFF -DTARNWICK_FUZZ=ON
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target tarnwick_fuzz
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
 
 format:

@@ -31,10 +31,23 @@ public:
     bool ReadFailed() const { return readFailed_; }
 
 private:
+    // Reads the next block after the `keep` bytes at begin_, which move to the
+    // front of the buffer; false at the end of the file or after a failure.
+    bool Fill(std::size_t keep = 0);
+    // True at the end of the file; first drops the LF of a CR LF split across
+    // two blocks.
+    bool AtEnd();
+    // Consumes the line end starting at `at` (CR LF, CR or LF).
+    void ConsumeLineEnd(std::size_t at);
+    // Skips to just past the next line end; false at the end of the file.
+    bool SkipRestOfLine();
+    // The general route, for lines the fast scan cannot tell apart.
+    bool SkipPastLineSlowly(std::string_view trimmedLine);
+
     InputFile& file_;
+    std::size_t blockSize_;
     std::vector<char> buffer_;
-    // (Members for the read position are the reader's own business.)
-    std::size_t begin_ = 0;
+    std::size_t begin_ = 0;  // unread bytes are buffer_[begin_, end_)
     std::size_t end_ = 0;
     bool eof_ = false;
     bool readFailed_ = false;

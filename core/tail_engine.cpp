@@ -1,1 +1,285 @@
-// placeholder
+#include "core/tail_engine.h"
+
+#include <utility>
+
+#include "core/startup.h"
+#include "core/text.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr std::string_view kStartMarker = "//START ";
+constexpr std::string_view kEndLine = "//END";
+constexpr std::string_view kDatePlaceholder = "%DATE";
+constexpr std::string_view kTimePlaceholder = "%TIME";
+
+void AppendPadded(std::string& text, int value, std::size_t width) {
+    const std::string digits = std::to_string(value);
+    if (digits.size() < width) {
+        text.append(width - digits.size(), '0');
+    }
+    text += digits;
+}
+
+std::string FileMessage(std::string_view headline, std::string_view path) {
+    std::string text(headline);
+    text += kCrLf;
+    text += "FILE : ";
+    text += path;
+    return text;
+}
+
+// Runs once the base file is open and before it is read; false stops the
+// run after the step has reported why.
+using BeforeExpanding = std::function<bool()>;
+
+// Opens the base file and expands the slot's block into `sink`, reporting
+// every failure on the way. The unfinished line when the block was complete.
+// ApplyTail and the preview share this, so both report alike.
+std::optional<std::string> ExpandSlot(const AppState& state, Services& services, int slot,
+                                      const BeforeExpanding& beforeExpanding, const CompletedLineSink& sink) {
+    const std::unique_ptr<InputFile> input = services.files.OpenForReading(state.Source);
+    if (!input) {
+        services.messages.Show(InputFileOpenError(state.Source), MessageKind::Warning);
+        return std::nullopt;
+    }
+    if (beforeExpanding && !beforeExpanding()) {
+        return std::nullopt;
+    }
+    const std::string& key = state.KeyName.at(static_cast<std::size_t>(slot));
+    BaseFileReader reader(*input);
+    TailExpansion expansion = ExpandTailBlock(reader, key, services.clock, sink);
+    switch (expansion.outcome) {
+        case TailOutcome::Complete:
+            return std::move(expansion.unfinished);
+        case TailOutcome::StartNotFound:
+            services.messages.Show(StartNotFoundError(key), MessageKind::Error);
+            break;
+        case TailOutcome::EndNotFound:
+            services.messages.Show(EndNotFoundError(), MessageKind::Error);
+            break;
+        case TailOutcome::ReadFailed:
+            services.messages.Show(InputFileReadError(state.Source), MessageKind::Warning);
+            break;
+        case TailOutcome::WriteFailed:
+            services.messages.Show(OutputFileWriteError(state.Dest), MessageKind::Warning);
+            break;
+    }
+    return std::nullopt;
+}
+
+// Opens the tail file for replacing, refusing the base file itself so that
+// it can never be overwritten. Null after the failure was reported.
+std::unique_ptr<OutputFile> OpenTailFile(const AppState& state, Services& services) {
+    std::unique_ptr<OutputFile> output;
+    if (!services.files.SameFile(state.Dest, state.Source)) {
+        output = services.files.OpenForReplacing(state.Dest);
+    }
+    if (!output) {
+        services.messages.Show(OutputFileOpenError(state.Dest), MessageKind::Warning);
+    }
+    return output;
+}
+
+bool CommitTailFile(const AppState& state, Services& services, OutputFile& output) {
+    if (!output.Commit()) {
+        services.messages.Show(OutputFileWriteError(state.Dest), MessageKind::Warning);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string DateText(const LocalTime& time) {
+    std::string text;
+    AppendPadded(text, time.year, 4);
+    text += '.';
+    AppendPadded(text, time.month, 2);
+    text += '.';
+    AppendPadded(text, time.day, 2);
+    return text;
+}
+
+std::string TimeText(const LocalTime& time) {
+    std::string text;
+    AppendPadded(text, time.hour, 2);
+    text += ':';
+    AppendPadded(text, time.minute, 2);
+    text += ':';
+    AppendPadded(text, time.second, 2);
+    return text;
+}
+
+TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock& clock,
+                              const CompletedLineSink& sink) {
+    TailExpansion result;
+    std::string startLine(kStartMarker);
+    startLine += key;
+    if (!base.SkipPastLine(startLine)) {
+        result.outcome = base.ReadFailed() ? TailOutcome::ReadFailed : TailOutcome::StartNotFound;
+        return result;
+    }
+
+    // A placeholder joins its text to the pending line, and the ordinary line
+    // right after a placeholder is joined too; any other ordinary line starts
+    // a new output line.
+    std::string pending;
+    bool joined = false;
+    bool ended = false;
+    std::string line;
+    while (base.NextLine(line)) {
+        if (TrimSpaces(line) == kEndLine) {
+            ended = true;
+            break;
+        }
+        if (line == kDatePlaceholder) {
+            pending += DateText(clock.Now());
+            joined = false;
+        } else if (line == kTimePlaceholder) {
+            pending += TimeText(clock.Now());
+            joined = false;
+        } else if (joined) {
+            if (!sink(pending)) {
+                result.outcome = TailOutcome::WriteFailed;
+                return result;
+            }
+            pending.swap(line);
+        } else {
+            pending += line;
+            joined = true;
+        }
+    }
+    // A failed read looks like the end of the file to the reader; the block
+    // may well have gone on.
+    if (base.ReadFailed()) {
+        result.outcome = TailOutcome::ReadFailed;
+        return result;
+    }
+    result.outcome = ended ? TailOutcome::Complete : TailOutcome::EndNotFound;
+    result.unfinished = std::move(pending);
+    return result;
+}
+
+std::string InputFileOpenError(std::string_view path) {
+    return FileMessage("INPUT FILE OPEN ERROR !!!", path);
+}
+
+std::string OutputFileOpenError(std::string_view path) {
+    return FileMessage("OUTPUT FILE OPEN ERROR !!!", path);
+}
+
+std::string InputFileReadError(std::string_view path) {
+    return FileMessage("INPUT FILE READ ERROR !!!", path);
+}
+
+std::string OutputFileWriteError(std::string_view path) {
+    return FileMessage("OUTPUT FILE WRITE ERROR !!!", path);
+}
+
+std::string StartNotFoundError(std::string_view key) {
+    std::string text = "INPUT SOURCE ERROR !!!";
+    text += kCrLf;
+    text += "NOT FOUND - ";
+    text += kStartMarker;
+    text += key;
+    return text;
+}
+
+std::string EndNotFoundError() {
+    std::string text = "INPUT SOURCE ERROR !!!";
+    text += kCrLf;
+    text += "NOT FOUND - ";
+    text += kEndLine;
+    return text;
+}
+
+std::string TailSetMessage(std::string_view caption) {
+    std::string text = "Set Vellicor for [ ";
+    text += caption;
+    text += " ].";
+    return text;
+}
+
+bool ApplyTail(AppState& state, Services& services, int slot) {
+    std::unique_ptr<OutputFile> output;
+    const auto openTail = [&] {
+        output = OpenTailFile(state, services);
+        return output != nullptr;
+    };
+    std::string written;
+    const auto writeLine = [&](std::string_view line) {
+        written.assign(line);
+        written += services.lineEnd;
+        return output->Write(written);
+    };
+
+    const std::optional<std::string> unfinished = ExpandSlot(state, services, slot, openTail, writeLine);
+    if (!unfinished) {
+        return false;  // reported; the uncommitted tail file is dropped unchanged
+    }
+    if (!unfinished->empty() && !writeLine(*unfinished)) {
+        services.messages.Show(OutputFileWriteError(state.Dest), MessageKind::Warning);
+        return false;
+    }
+    if (!CommitTailFile(state, services, *output)) {
+        return false;
+    }
+    if (state.NoMsg == kFlagOff) {
+        services.messages.Show(TailSetMessage(state.Caption.at(static_cast<std::size_t>(slot))),
+                               MessageKind::Information);
+    }
+    return true;
+}
+
+std::optional<std::string> PreviewTailText(AppState& state, Services& services, int slot,
+                                           std::string_view lineBreak) {
+    std::string text;
+    const auto addLine = [&](std::string_view line) {
+        text += line;
+        text += lineBreak;
+        return true;
+    };
+    const std::optional<std::string> unfinished = ExpandSlot(state, services, slot, {}, addLine);
+    if (!unfinished) {
+        return std::nullopt;
+    }
+    text += *unfinished;
+    return text;
+}
+
+bool SavePreviewText(AppState& state, Services& services, std::string_view text) {
+    const std::unique_ptr<OutputFile> output = OpenTailFile(state, services);
+    if (!output) {
+        return false;
+    }
+    // The text box may hold any mix of line breaks; the tail file gets the
+    // platform's line end throughout.
+    std::string converted;
+    converted.reserve(text.size() + services.lineEnd.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            converted += services.lineEnd;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            converted += c;
+        }
+    }
+    converted += services.lineEnd;
+    if (!output->Write(converted)) {
+        services.messages.Show(OutputFileWriteError(state.Dest), MessageKind::Warning);
+        return false;
+    }
+    if (!CommitTailFile(state, services, *output)) {
+        return false;
+    }
+    if (state.NoMsg == kFlagOff) {
+        services.messages.Show(kPreviewSavedMessage, MessageKind::Information);
+    }
+    return true;
+}
+
+}  // namespace tarnwick

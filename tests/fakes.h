@@ -2,7 +2,10 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -65,6 +68,66 @@ private:
     std::size_t piece_;
     std::size_t failAfter_;
     std::size_t offset_ = 0;
+};
+
+// Files held in memory by path. A replaced file changes only on Commit(), as
+// on the real file system; the switches make each step fail.
+class MemoryFileSystem final : public FileSystem {
+public:
+    std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
+        readOpens.push_back(path);
+        const auto found = files.find(path);
+        if (failOpenReading || found == files.end()) {
+            return nullptr;
+        }
+        return std::make_unique<MemoryInputFile>(found->second, readPiece, readFailAfter);
+    }
+    std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) override {
+        replaceOpens.push_back(path);
+        if (failOpenReplacing) {
+            return nullptr;
+        }
+        return std::make_unique<Output>(*this, path);
+    }
+    bool SameFile(const std::string& a, const std::string& b) override { return a == b && files.contains(a); }
+
+    std::map<std::string, std::string> files;
+    bool failOpenReading = false;
+    bool failOpenReplacing = false;
+    std::size_t writesAllowed = SIZE_MAX;  // later writes fail
+    bool failCommits = false;
+    std::size_t readPiece = SIZE_MAX;  // as MemoryInputFile
+    std::size_t readFailAfter = SIZE_MAX;
+    std::vector<std::string> readOpens;
+    std::vector<std::string> replaceOpens;
+    std::size_t writes = 0;
+    int commits = 0;
+
+private:
+    class Output final : public OutputFile {
+    public:
+        Output(MemoryFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+        bool Write(std::string_view data) override {
+            if (files_.writes++ >= files_.writesAllowed) {
+                return false;
+            }
+            pending_ += data;
+            return true;
+        }
+        bool Commit() override {
+            if (files_.failCommits) {
+                return false;
+            }
+            ++files_.commits;
+            files_.files[path_] = pending_;
+            return true;
+        }
+
+    private:
+        MemoryFileSystem& files_;
+        std::string path_;
+        std::string pending_;
+    };
 };
 
 // A settings file held in memory; nothing stands for a missing file.
