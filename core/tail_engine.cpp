@@ -13,12 +13,21 @@ constexpr std::string_view kEndLine = "//END";
 constexpr std::string_view kDatePlaceholder = "%DATE";
 constexpr std::string_view kTimePlaceholder = "%TIME";
 
-void AppendPadded(std::string& text, int value, std::size_t width) {
-    const std::string digits = std::to_string(value);
-    if (digits.size() < width) {
-        text.append(width - digits.size(), '0');
-    }
-    text += digits;
+// Three numbers, the first `firstWidth` digits wide and the others two,
+// zero-padded and joined by `separator`.
+std::string JoinPadded(int first, std::size_t firstWidth, int second, int third, char separator) {
+    std::string text;
+    const auto append = [&text](int value, std::size_t width) {
+        const std::string digits = std::to_string(value);
+        text.append(width > digits.size() ? width - digits.size() : 0, '0');
+        text += digits;
+    };
+    append(first, firstWidth);
+    text += separator;
+    append(second, 2);
+    text += separator;
+    append(third, 2);
+    return text;
 }
 
 std::string FileMessage(std::string_view headline, std::string_view path) {
@@ -92,23 +101,11 @@ bool CommitTailFile(const AppState& state, Services& services, OutputFile& outpu
 }  // namespace
 
 std::string DateText(const LocalTime& time) {
-    std::string text;
-    AppendPadded(text, time.year, 4);
-    text += '.';
-    AppendPadded(text, time.month, 2);
-    text += '.';
-    AppendPadded(text, time.day, 2);
-    return text;
+    return JoinPadded(time.year, 4, time.month, time.day, '.');
 }
 
 std::string TimeText(const LocalTime& time) {
-    std::string text;
-    AppendPadded(text, time.hour, 2);
-    text += ':';
-    AppendPadded(text, time.minute, 2);
-    text += ':';
-    AppendPadded(text, time.second, 2);
-    return text;
+    return JoinPadded(time.hour, 2, time.minute, time.second, ':');
 }
 
 TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock& clock,

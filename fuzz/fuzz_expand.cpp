@@ -17,34 +17,12 @@
 #include "core/base_file_reader.h"
 #include "core/tail_engine.h"
 #include "core/text.h"
+#include "tests/fakes.h"
 
 namespace {
 
 using namespace tarnwick;
 using Lines = std::vector<std::string>;
-
-class PiecewiseFile final : public InputFile {
-public:
-    PiecewiseFile(std::string_view text, std::size_t piece, std::size_t failAfter)
-        : text_(text), piece_(piece), failAfter_(failAfter) {}
-    std::ptrdiff_t Read(char* buffer, std::size_t size) override {
-        if (offset_ >= failAfter_) {
-            return -1;
-        }
-        std::size_t count = std::min(size, piece_);
-        count = std::min(count, text_.size() - offset_);
-        count = std::min(count, failAfter_ - offset_);
-        std::memcpy(buffer, text_.data() + offset_, count);
-        offset_ += count;
-        return static_cast<std::ptrdiff_t>(count);
-    }
-
-private:
-    std::string_view text_;
-    std::size_t piece_;
-    std::size_t failAfter_;
-    std::size_t offset_ = 0;
-};
 
 class CountingClock final : public Clock {
 public:
@@ -65,7 +43,7 @@ struct Result {
 
 Result Expand(std::string_view text, std::string_view key, std::size_t block, std::size_t piece,
               std::size_t failAfter) {
-    PiecewiseFile file(text, piece, failAfter);
+    testing::MemoryInputFile file(std::string(text), piece, failAfter);
     BaseFileReader reader(file, block);
     CountingClock clock;
     Result result{};
@@ -137,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++start;
     }
     const bool expectFound = start + 1 < lines.size();
-    PiecewiseFile file(text, piece, SIZE_MAX);
+    testing::MemoryInputFile file(std::string(text), piece);
     BaseFileReader reader(file, block);
     Require(reader.SkipPastLine(startLine) == expectFound, "start line found where it is not, or missed");
     if (expectFound) {
