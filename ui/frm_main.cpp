@@ -1,1 +1,326 @@
-// placeholder
+#include "ui/frm_main.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "core/settings.h"
+#include "core/tail_engine.h"
+#include "core/text.h"
+#include "ui/frm_opt.h"
+#include "ui/frm_view.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr int kClientWidthTwips = 9150;
+constexpr int kClientHeightTwips = 4140;
+const QColor kBackground(128, 255, 255);
+
+constexpr std::string_view kDialogFilter = "TEXT FILE (*.TXT)|*.txt|ALL FILE (*.*)|*.*";
+
+// Slot buttons sit in three columns and three rows; Cancel and Option take
+// the free places of the third column.
+constexpr std::array<int, kSlotCount> kSlotLeft = {1680, 4200, 1680, 4200, 6720, 1680, 4200};
+constexpr std::array<int, kSlotCount> kSlotTop = {1320, 1320, 1920, 1920, 1920, 2520, 2520};
+
+QPushButton* AddButton(QWidget* window, const char* name, const QString& caption, QRect geometry) {
+    auto* button = new QPushButton(caption, window);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    // Enter on a focused button presses that button, not the default one.
+    button->setAutoDefault(true);
+    return button;
+}
+
+QCheckBox* AddCheckBox(QWidget* window, const char* name, const QString& caption, QRect geometry) {
+    auto* box = new QCheckBox(caption, window);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    SetBackground(box, kBackground);
+    return box;
+}
+
+QLineEdit* AddPathBox(QWidget* window, const char* name, QRect geometry) {
+    auto* box = new QLineEdit(window);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    box->setFont(ProportionalFont(11.25));
+    return box;
+}
+
+void AddPathLabel(QWidget* window, const char* name, const QString& caption, QLineEdit* buddy, int rightTwips,
+                  int topTwips) {
+    auto* label = new QLabel(caption, window);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(ProportionalFont(11.25, true));
+    label->setBuddy(buddy);
+    PlaceLabel(label, rightTwips, topTwips, 225);
+}
+
+// The text of a path box as the program keeps it: trimmed of spaces.
+std::string TrimmedText(const QLineEdit* box) {
+    return std::string(TrimSpaces(ToLocal(box->text())));
+}
+
+}  // namespace
+
+frmMain::frmMain(AppState& state, WindowServices& services) : state_(state), services_(services) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Set Vellicor"));
+    setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg")));
+    // A close box only: no minimise or maximise button, and no resizing.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(Px(kClientWidthTwips), Px(kClientHeightTwips));
+    SetBackground(this, kBackground);
+    CreateControls();
+    ConnectHandlers();
+    Load();
+}
+
+frmMain::~frmMain() {
+    delete view_;
+}
+
+void frmMain::CreateControls() {
+    // Created in tab order, so the focus chain follows the design.
+    txtTo_ = AddPathBox(this, "txtTo", TwipsRect(1800, 240, 5775, 375));
+    AddPathLabel(this, "Label1", QStringLiteral("Dest(&D)： "), txtTo_, 615 + 1095, 360);
+    cmdRefTo_ = AddButton(this, "cmdRefTo", QStringLiteral("Ref...To(&T)"), TwipsRect(7680, 240, 1215, 375));
+    txtFrom_ = AddPathBox(this, "txtFrom", TwipsRect(1800, 720, 5775, 375));
+    AddPathLabel(this, "Label2", QStringLiteral("Source(&S)： "), txtFrom_, 360 + 1350, 840);
+    cmdRefFrom_ =
+        AddButton(this, "cmdRefFrom", QStringLiteral("Ref...From(&F)"), TwipsRect(7680, 720, 1215, 375));
+    const auto addSlot = [this](int slot) {
+        const std::string name = "cmdSet" + std::to_string(slot);
+        cmdSet_[slot] =
+            AddButton(this, name.c_str(), QString(), TwipsRect(kSlotLeft[slot], kSlotTop[slot], 2175, 495));
+    };
+    addSlot(0);
+    addSlot(1);
+    cmdCancel_ = AddButton(this, "cmdCancel", QStringLiteral("Cancel(&C)"), TwipsRect(6720, 1320, 2175, 495));
+    for (int slot = 2; slot < kSlotCount; ++slot) {
+        addSlot(slot);
+    }
+    cmdSetOpt_ = AddButton(this, "cmdSetOpt", QStringLiteral("Option(&O)"), TwipsRect(6720, 2520, 2175, 495));
+    chkNoMsg_ =
+        AddCheckBox(this, "chkNoMsg", QStringLiteral("No Msg (&M)"), TwipsRect(1680, 3240, 1335, 255));
+    chkNoStop_ =
+        AddCheckBox(this, "chkNoStop", QStringLiteral("No Stop (&X)"), TwipsRect(3120, 3240, 1335, 255));
+    cmdExit_ = AddButton(this, "cmdExit", QStringLiteral("Exit(&Q)"), TwipsRect(6720, 3120, 2175, 495));
+    cmdExit_->setDefault(true);
+    AddNotice(this, 4335 + 4560, 3840, 180);
+    chkView_ = AddCheckBox(this, "chkView", QStringLiteral("PreView (&V)"), TwipsRect(1680, 3600, 1335, 255));
+    chkEdit_ = AddCheckBox(this, "chkEdit", QStringLiteral("PreEdit (&E)"), TwipsRect(3120, 3600, 1335, 255));
+
+    QWidget* previous = txtTo_;
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{cmdRefTo_, txtFrom_, cmdRefFrom_, cmdSet_[0], cmdSet_[1], cmdCancel_,
+                                         cmdSet_[2], cmdSet_[3], cmdSet_[4], cmdSet_[5], cmdSet_[6],
+                                         cmdSetOpt_, chkNoMsg_, chkNoStop_, cmdExit_, chkView_, chkEdit_}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    txtTo_->setFocus();
+}
+
+void frmMain::ConnectHandlers() {
+    connect(chkView_, &QCheckBox::toggled, this, &frmMain::chkView_Click);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        connect(cmdSet_[slot], &QPushButton::clicked, this, [this, slot] { cmdSet_Click(slot); });
+    }
+    connect(cmdRefFrom_, &QPushButton::clicked, this, &frmMain::cmdRefFrom_Click);
+    connect(cmdRefTo_, &QPushButton::clicked, this, &frmMain::cmdRefTo_Click);
+    connect(cmdSetOpt_, &QPushButton::clicked, this, &frmMain::cmdSetOpt_Click);
+    connect(cmdExit_, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+    connect(cmdCancel_, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+}
+
+void frmMain::Load() {
+    txtTo_->setText(FromLocal(state_.Dest));
+    txtFrom_->setText(FromLocal(state_.Source));
+    chkNoMsg_->setChecked(IsOn(state_.NoMsg));
+    chkNoStop_->setChecked(IsOn(state_.NoStop));
+    chkView_->setChecked(false);
+    chkEdit_->setChecked(true);
+    chkEdit_->setEnabled(false);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        cmdSet_[slot]->setText(FromLocal(ButtonText(slot, state_.Caption[slot])));
+    }
+
+    // The other windows default to directly below this one.
+    Settings& settings = services_.core.settings;
+    state_.MainTop = settings.GetPosition(keys::kMainTop, 0);
+    state_.MainLeft = settings.GetPosition(keys::kMainLeft, 0);
+    const std::int16_t below = ClampPosition(state_.MainTop + kOuterHeightTwips);
+    state_.OptTop = settings.GetPosition(keys::kOptTop, below);
+    state_.OptLeft = settings.GetPosition(keys::kOptLeft, state_.MainLeft);
+    state_.ViewTop = settings.GetPosition(keys::kViewTop, below);
+    state_.ViewLeft = settings.GetPosition(keys::kViewLeft, state_.MainLeft);
+
+    move(PositionToPixels(state_.MainLeft), PositionToPixels(state_.MainTop));
+    KeepOnScreen(this);
+
+    view_ = new frmView(state_, services_, this);
+}
+
+void frmMain::chkView_Click() {
+    chkEdit_->setEnabled(chkView_->isChecked());
+}
+
+void frmMain::cmdSet_Click(int slot) {
+    const std::string dest = TrimmedText(txtTo_);
+    if (dest.empty()) {
+        services_.core.messages.Show("Dest Is Empty, Please Input Dest !!!", MessageKind::Warning);
+        txtTo_->setFocus();
+        return;
+    }
+    const std::string source = TrimmedText(txtFrom_);
+    if (source.empty()) {
+        services_.core.messages.Show("Source Is Empty, Please Input Source !!!", MessageKind::Warning);
+        txtFrom_->setFocus();
+        return;
+    }
+    state_.Dest = dest;
+    state_.Source = source;
+    state_.NoMsg = FlagText(chkNoMsg_->isChecked());
+    state_.NoStop = FlagText(chkNoStop_->isChecked());
+    state_.View = FlagText(chkView_->isChecked());
+
+    if (IsOn(state_.View)) {
+        if (view_) {
+            view_->PreviewTail(slot, chkEdit_->isChecked());
+        }
+        return;
+    }
+    // A failed apply has been reported; the program goes on as after success.
+    ApplyTail(state_, services_.core, slot);
+    if (!IsOn(state_.NoStop)) {
+        SaveSettings();
+        services_.program.EndProgram();
+    }
+}
+
+void frmMain::cmdRefFrom_Click() {
+    FileDialogRequest request;
+    request.title = "Base File Name for Vellicor";
+    request.filter = kDialogFilter;
+    request.initialFolder = FolderOf(state_.Source);
+    request.initialName = "MailBase.TXT";
+    request.mustExist = true;
+    const std::string chosen = services_.dialogs.Ask(request);
+    if (!chosen.empty()) {
+        state_.Source = chosen;
+        txtFrom_->setText(FromLocal(chosen));
+    }
+}
+
+void frmMain::cmdRefTo_Click() {
+    FileDialogRequest request;
+    request.save = true;
+    request.title = "Save File Name for Vellicor";
+    request.filter = kDialogFilter;
+    request.initialFolder = FolderOf(state_.Dest);
+    request.initialName = "Vellicor.TXT";
+    request.defaultExtension = "TXT";
+    const std::string chosen = services_.dialogs.Ask(request);
+    if (!chosen.empty()) {
+        state_.Dest = chosen;
+        txtTo_->setText(FromLocal(chosen));
+    }
+}
+
+void frmMain::cmdSetOpt_Click() {
+    frmOpt options(state_, services_.core.settings, cmdSet_, this);
+    options.move(PositionToPixels(state_.OptLeft), PositionToPixels(state_.OptTop));
+    KeepOnScreen(&options);
+    options.exec();
+}
+
+void frmMain::cmdExit_Click() {
+    SaveSettings();
+    services_.program.EndProgram();
+}
+
+void frmMain::cmdCancel_Click() {
+    services_.program.EndProgram();
+}
+
+// QueryUnload: the close box ends the program without saving.
+void frmMain::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (view_) {
+        view_->close();
+    }
+    services_.program.EndProgram();
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    // Keys a focused control leaves unused arrive here. Enter presses the
+    // default button (a focused button has already taken its own Enter);
+    // Esc presses nothing and does not close the window.
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (cmdExit_->isEnabled()) {
+                cmdExit_->click();
+            }
+            event->accept();
+            return;
+        case Qt::Key_Escape:
+            event->accept();
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void frmMain::SaveSettings() {
+    Settings& settings = services_.core.settings;
+    settings.Put(keys::kDest, state_.Dest);
+    settings.Put(keys::kSource, state_.Source);
+    settings.Put(keys::kNoMsg, state_.NoMsg);
+    settings.Put(keys::kNoStop, state_.NoStop);
+    const QPoint position = pos();
+    state_.MainTop = PixelsToPosition(position.y(), state_.MainTop);
+    state_.MainLeft = PixelsToPosition(position.x(), state_.MainLeft);
+    settings.PutPosition(keys::kMainTop, state_.MainTop);
+    settings.PutPosition(keys::kMainLeft, state_.MainLeft);
+    settings.PutPosition(keys::kViewTop, state_.ViewTop);
+    settings.PutPosition(keys::kViewLeft, state_.ViewLeft);
+}
+
+std::string FolderOf(std::string_view path) {
+    if (path.empty()) {
+        // Nothing chosen yet: the user's own folder is where files live.
+        QString home = QDir::homePath();
+        if (!home.endsWith(QLatin1Char('/'))) {
+            home += QLatin1Char('/');
+        }
+        return ToLocal(home);
+    }
+    // A stored Windows path works too.
+    const std::size_t separator = path.find_last_of("/\\");
+    if (separator == std::string_view::npos) {
+        return {};
+    }
+    return std::string(path.substr(0, separator + 1));
+}
+
+int ShowMainWindow(AppState& state, WindowServices& services) {
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+    QApplication::setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg")));
+    frmMain window(state, services);
+    window.show();
+    QApplication::exec();
+    return 0;
+}
+
+}  // namespace tarnwick

@@ -1,18 +1,66 @@
 // The main window: the two file paths, the seven slot buttons and the options.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
+#include <array>
 
 #include "core/app_state.h"
 #include "ui/ui_common.h"
 
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
 namespace tarnwick {
+
+class frmView;
 
 class frmMain : public QWidget {
     Q_OBJECT
 public:
+    // Builds the controls and runs Load: the window is ready to be shown.
     frmMain(AppState& state, WindowServices& services);
-    // (Load, the handlers and SaveSettings belong to the implementation.)
+    ~frmMain() override;
+
+    // The outer height the default positions of the other windows add to
+    // MainTop: the client area plus the design's title bar and frame.
+    static constexpr int kOuterHeightTwips = 4515;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectHandlers();
+    void Load();
+    void chkView_Click();
+    void cmdSet_Click(int slot);
+    void cmdRefFrom_Click();
+    void cmdRefTo_Click();
+    void cmdSetOpt_Click();
+    void cmdExit_Click();
+    void cmdCancel_Click();
+    void SaveSettings();
+
+    AppState& state_;
+    WindowServices& services_;
+
+    QLineEdit* txtTo_ = nullptr;
+    QLineEdit* txtFrom_ = nullptr;
+    QPushButton* cmdRefTo_ = nullptr;
+    QPushButton* cmdRefFrom_ = nullptr;
+    std::array<QPushButton*, kSlotCount> cmdSet_{};
+    QPushButton* cmdCancel_ = nullptr;
+    QPushButton* cmdSetOpt_ = nullptr;
+    QPushButton* cmdExit_ = nullptr;
+    QCheckBox* chkNoMsg_ = nullptr;
+    QCheckBox* chkNoStop_ = nullptr;
+    QCheckBox* chkView_ = nullptr;
+    QCheckBox* chkEdit_ = nullptr;
+    // The preview window lives as long as this one; it may close itself.
+    QPointer<frmView> view_;
 };
 
 // The folder part of a path, for a file dialog's initial folder.

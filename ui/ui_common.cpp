@@ -6,9 +6,16 @@
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 #include "core/settings.h"
+
+// The resources sit in a static library, whose registration is not linked in
+// unless something names it; this must be outside any namespace.
+static void InitUiResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace tarnwick {
 
@@ -20,11 +27,17 @@ std::int16_t PixelsToPosition(int pixels) {
     return ClampPosition(static_cast<long long>(pixels) * kTwipsPerPixel);
 }
 
+std::int16_t PixelsToPosition(int pixels, std::int16_t previous) {
+    return PositionToPixels(previous) == pixels ? previous : PixelsToPosition(pixels);
+}
+
 QString FromLocal(std::string_view text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string ToLocal(const QString& text) { return text.toLocal8Bit().toStdString(); }
+std::string ToLocal(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
 
 QFont ProportionalFont(double pointSize, bool bold, bool italic) {
     QFont font;
@@ -49,10 +62,27 @@ QFont FixedFont(double pointSize) {
     return font;
 }
 
+void PlaceLabel(QLabel* label, int rightTwips, int topTwips, int heightTwips) {
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->adjustSize();
+    const int width = label->width();
+    const int height = std::max(Px(heightTwips), label->height());
+    const int top = Px(topTwips) - (height - Px(heightTwips)) / 2;
+    label->setGeometry(Px(rightTwips) - width, top, width, height);
+}
+
+QIcon ResourceIcon(const QString& fileName) {
+    static const bool registered = (InitUiResources(), true);
+    (void)registered;
+    return QIcon(QStringLiteral(":/icons/") + fileName);
+}
+
 void SetBackground(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, colour);
     widget->setPalette(palette);
+    // Buttons (check boxes among them) would fill with the Button role.
+    widget->setBackgroundRole(QPalette::Window);
     widget->setAutoFillBackground(true);
 }
 
@@ -90,8 +120,10 @@ void KeepOnScreen(QWidget* window) {
         }
     }
     const QRect area = nearest->availableGeometry();
-    const int left = std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - frame.width() + 1));
-    const int top = std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - frame.height() + 1));
+    const int left =
+        std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - frame.width() + 1));
+    const int top =
+        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - frame.height() + 1));
     window->move(left, top);
 }
 

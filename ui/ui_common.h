@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QRect>
 #include <QString>
 #include <cstdint>
@@ -27,13 +28,19 @@ struct WindowServices {
 
 inline constexpr int kTwipsPerPixel = 15;
 
-constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
+constexpr int Px(int twips) {
+    return twips / kTwipsPerPixel;
+}
 inline QRect TwipsRect(int left, int top, int width, int height) {
     return {Px(left), Px(top), Px(width), Px(height)};
 }
 // Twips to logical pixels and back for window positions (16-bit twips).
 int PositionToPixels(std::int16_t twips);
 std::int16_t PixelsToPosition(int pixels);
+// The position of a window now at `pixels` whose last known position was
+// `previous`: kept when the window has not moved off that pixel, so a stored
+// position that is not a whole number of pixels survives a save unchanged.
+std::int16_t PixelsToPosition(int pixels, std::int16_t previous);
 
 // Texts inside the program are bytes in the system code page.
 QString FromLocal(std::string_view text);
@@ -43,6 +50,13 @@ std::string ToLocal(const QString& text);
 // generic fall-backs.
 QFont ProportionalFont(double pointSize, bool bold = false, bool italic = false);
 QFont FixedFont(double pointSize);
+
+// A label sized to its text, right-aligned with its right edge at rightTwips
+// and centred on the designed box when its text is taller than the box.
+void PlaceLabel(QLabel* label, int rightTwips, int topTwips, int heightTwips);
+
+// An icon of the program's resources, such as "envelope.svg".
+QIcon ResourceIcon(const QString& fileName);
 
 // Sets a widget's background colour.
 void SetBackground(QWidget* widget, const QColor& colour);
