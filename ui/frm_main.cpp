@@ -72,14 +72,10 @@ std::string TrimmedText(const QLineEdit* box) {
 }  // namespace
 
 frmMain::frmMain(AppState& state, WindowServices& services) : state_(state), services_(services) {
-    setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Set Vellicor"));
-    setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg")));
-    // A close box only: no minimise or maximise button, and no resizing.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Px(kClientWidthTwips), Px(kClientHeightTwips));
-    SetBackground(this, kBackground);
+    setWindowFlags(Qt::Window | kFixedWindowHints);
+    ApplyWindowDesign(
+        this, {QStringLiteral("frmMain"), QStringLiteral("Set Vellicor"), QStringLiteral("envelope.svg"),
+               kClientWidthTwips, kClientHeightTwips, kBackground});
     CreateControls();
     ConnectHandlers();
     Load();

@@ -42,16 +42,13 @@ QString SelectorText(int slot) {
 
 frmOpt::frmOpt(AppState& state, Settings& settings, const std::array<QPushButton*, kSlotCount>& mainButtons,
                QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | kFixedWindowHints),
       state_(state),
       settings_(settings),
       mainButtons_(mainButtons) {
-    setObjectName(QStringLiteral("frmOpt"));
-    setWindowTitle(QStringLiteral("Set Vellicor Option"));
-    setWindowIcon(ResourceIcon(QStringLiteral("mailbox.svg")));
-    setFixedSize(Px(kClientWidthTwips), Px(kClientHeightTwips));
-    SetBackground(this, kWindowColour);
+    ApplyWindowDesign(
+        this, {QStringLiteral("frmOpt"), QStringLiteral("Set Vellicor Option"), QStringLiteral("mailbox.svg"),
+               kClientWidthTwips, kClientHeightTwips, kWindowColour});
     CreateControls();
     Load();
     cmdSet_[0]->setFocus();

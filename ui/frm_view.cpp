@@ -28,16 +28,13 @@ bool IsEnter(const QKeyEvent* key) {
 }  // namespace
 
 frmView::frmView(AppState& state, WindowServices& services, QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QWidget(mainWindow, Qt::Window | kFixedWindowHints),
       state_(state),
       services_(services),
       mainWindow_(mainWindow) {
-    setObjectName(QStringLiteral("frmView"));
-    setWindowTitle(QStringLiteral("Set Vellicor View"));
-    setWindowIcon(ResourceIcon(QStringLiteral("hand.svg")));
-    setFixedSize(Px(kClientWidthTwips), Px(kClientHeightTwips));
-    SetBackground(this, kWindowColour);
+    ApplyWindowDesign(
+        this, {QStringLiteral("frmView"), QStringLiteral("Set Vellicor View"), QStringLiteral("hand.svg"),
+               kClientWidthTwips, kClientHeightTwips, kWindowColour});
     CreateControls();
     ResetToDesign();
     MoveToStoredPosition();

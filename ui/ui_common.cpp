@@ -86,6 +86,14 @@ void SetBackground(QWidget* widget, const QColor& colour) {
     widget->setAutoFillBackground(true);
 }
 
+void ApplyWindowDesign(QWidget* window, const WindowDesign& design) {
+    window->setObjectName(design.objectName);
+    window->setWindowTitle(design.title);
+    window->setWindowIcon(ResourceIcon(design.iconFile));
+    window->setFixedSize(Px(design.clientWidthTwips), Px(design.clientHeightTwips));
+    SetBackground(window, design.background);
+}
+
 QLabel* AddNotice(QWidget* window, int rightTwips, int topTwips, int heightTwips) {
     auto* notice = new QLabel(QStringLiteral("Tarnwick " TARNWICK_VERSION), window);
     notice->setObjectName(QStringLiteral("Label3"));

@@ -61,6 +61,24 @@ QIcon ResourceIcon(const QString& fileName);
 // Sets a widget's background colour.
 void SetBackground(QWidget* widget, const QColor& colour);
 
+// The title-bar hints of every window: a close box only, and no resizing.
+inline constexpr Qt::WindowFlags kFixedWindowHints = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                     Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                                                     Qt::MSWindowsFixedSizeDialogHint;
+
+// What sets a window of the program apart from the others.
+struct WindowDesign {
+    QString objectName;
+    QString title;
+    QString iconFile;  // as for ResourceIcon
+    int clientWidthTwips;
+    int clientHeightTwips;
+    QColor background;
+};
+
+// Names, titles, sizes and colours a window as designed.
+void ApplyWindowDesign(QWidget* window, const WindowDesign& design);
+
 // The one-line notice (program name and version) shared by all windows:
 // right-aligned with its right edge at rightTwips, sized to its text.
 QLabel* AddNotice(QWidget* window, int rightTwips, int topTwips, int heightTwips);
