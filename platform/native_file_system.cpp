@@ -12,6 +12,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string_view>
 #include <utility>
@@ -23,9 +24,6 @@ namespace {
 constexpr int kMaxLinkHops = 40;
 // Output is handed to the kernel in pieces of this size.
 constexpr std::size_t kWriteBufferSize = std::size_t{64} << 10;
-// ReadWholeFile is for small files such as the settings file; anything larger
-// is not one of those and reads as unreadable.
-constexpr std::size_t kWholeFileLimit = std::size_t{16} << 20;
 
 int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
     int fd = -1;
@@ -418,29 +416,6 @@ bool NativeFileSystem::SameFile(const std::string& a, const std::string& b) {
         return false;
     }
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    NativeFileSystem files;
-    std::unique_ptr<InputFile> file = files.OpenForReading(path);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::string content;
-    char block[kWriteBufferSize];
-    for (;;) {
-        const std::ptrdiff_t count = file->Read(block, sizeof block);
-        if (count < 0) {
-            return std::nullopt;
-        }
-        if (count == 0) {
-            return content;
-        }
-        content.append(block, static_cast<std::size_t>(count));
-        if (content.size() > kWholeFileLimit) {
-            return std::nullopt;
-        }
-    }
 }
 
 }  // namespace tarnwick

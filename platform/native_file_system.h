@@ -2,7 +2,6 @@
 // identity.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "core/services.h"
@@ -15,8 +14,5 @@ public:
     std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
 };
-
-// A whole small file's bytes; nothing when it is missing or unreadable.
-std::optional<std::string> ReadWholeFile(const std::string& path);
 
 }  // namespace tarnwick
