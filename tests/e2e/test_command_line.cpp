@@ -12,13 +12,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/file_helpers.h"
 
 namespace {
 
@@ -33,18 +34,8 @@ const std::string kBase = "Text before\r\n//START PRIV-2\r\nBest regards,\r\n  T
 const std::string kPriv2Tail = "Best regards,\n  Taro Yamada  \n";
 const std::string kOldTail = "old tail\r\n";
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Readable by an unprivileged run whatever the umask.
-void WriteAll(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-    ::chmod(path.c_str(), 0644);
-}
+using tarnwick::testing::ReadAll;
+using tarnwick::testing::WriteAll;
 
 // What any change to a file would alter: inode, mode, device, and for a
 // regular file its time stamp and bytes.

@@ -14,31 +14,22 @@
 #include <array>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/native_file_system.h"
 #include "platform/profile_file.h"
+#include "tests/file_helpers.h"
 
 namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
+using testing::ReadAll;
+using testing::WriteAll;
 
 // How many entries a folder holds: a temporary file left behind shows.
 std::ptrdiff_t Count(const std::string& folder) {
