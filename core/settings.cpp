@@ -96,16 +96,26 @@ bool Settings::GetProfile(std::string_view section, std::string_view key, std::s
 }
 
 bool Settings::PutProfile(std::string_view section, std::string_view key, std::string_view value) {
+    return PutProfiles({ProfileValue(section, key, std::string(value))});
+}
+
+bool Settings::PutProfiles(const std::vector<ProfileValue>& values) {
     const std::optional<std::string> text = store_.Load();
-    const std::optional<std::string> updated =
-        IniWrite(text.value_or(std::string()), section, key, value, lineEnd_);
-    if (!updated) {
-        return false;
+    const std::string old = text.value_or(std::string());
+    std::string updated = old;
+    bool allAccepted = true;
+    for (const ProfileValue& value : values) {
+        std::optional<std::string> next = IniWrite(updated, value.section, value.key, value.value, lineEnd_);
+        if (next) {
+            updated = std::move(*next);
+        } else {
+            allAccepted = false;
+        }
     }
-    if (text && *updated == *text) {
-        return true;  // the value is already there: the file stays untouched
+    if (updated == old) {
+        return allAccepted;  // the values are already there: the file stays untouched
     }
-    return store_.Store(*updated);
+    return store_.Store(updated) && allAccepted;
 }
 
 std::int16_t Settings::GetPosition(const SettingKey& key, std::int16_t defaultValue) {

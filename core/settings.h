@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/services.h"
 #include "core/text.h"
@@ -36,6 +38,18 @@ inline constexpr SettingKey kViewTop{"POSITION", "VIEWTOP"};
 inline constexpr SettingKey kViewLeft{"POSITION", "VIEWLEFT"};
 }  // namespace keys
 
+// One value to write, for writing several with one rewrite of the file.
+struct ProfileValue {
+    ProfileValue(std::string_view section, std::string_view key, std::string value)
+        : section(section), key(key), value(std::move(value)) {}
+    ProfileValue(const SettingKey& key, std::string value)
+        : ProfileValue(key.section, key.key, std::move(value)) {}
+
+    std::string_view section;
+    std::string_view key;
+    std::string value;
+};
+
 class Settings {
 public:
     explicit Settings(ProfileStore& store, std::string_view lineEnd = kLineEnd);
@@ -46,9 +60,15 @@ public:
     // Writes the value, creating file, section and key as needed. Writing the
     // value already stored leaves the file untouched.
     bool PutProfile(std::string_view section, std::string_view key, std::string_view value);
+    // Writes the values in order with a single rewrite of the file, so saving
+    // many settings costs one replacement, not one each. False when a value
+    // was refused (the others are still written) or the file was not written.
+    bool PutProfiles(const std::vector<ProfileValue>& values);
 
     bool Get(const SettingKey& key, std::string& value) { return GetProfile(key.section, key.key, value); }
-    bool Put(const SettingKey& key, std::string_view value) { return PutProfile(key.section, key.key, value); }
+    bool Put(const SettingKey& key, std::string_view value) {
+        return PutProfile(key.section, key.key, value);
+    }
 
     // A window position: the stored value when found, else the default.
     std::int16_t GetPosition(const SettingKey& key, std::int16_t defaultValue);

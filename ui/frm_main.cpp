@@ -279,18 +279,19 @@ void frmMain::keyPressEvent(QKeyEvent* event) {
 }
 
 void frmMain::SaveSettings() {
-    Settings& settings = services_.core.settings;
-    settings.Put(keys::kDest, state_.Dest);
-    settings.Put(keys::kSource, state_.Source);
-    settings.Put(keys::kNoMsg, state_.NoMsg);
-    settings.Put(keys::kNoStop, state_.NoStop);
     const QPoint position = pos();
     state_.MainTop = PixelsToPosition(position.y(), state_.MainTop);
     state_.MainLeft = PixelsToPosition(position.x(), state_.MainLeft);
-    settings.PutPosition(keys::kMainTop, state_.MainTop);
-    settings.PutPosition(keys::kMainLeft, state_.MainLeft);
-    settings.PutPosition(keys::kViewTop, state_.ViewTop);
-    settings.PutPosition(keys::kViewLeft, state_.ViewLeft);
+    services_.core.settings.PutProfiles({
+        {keys::kDest, state_.Dest},
+        {keys::kSource, state_.Source},
+        {keys::kNoMsg, state_.NoMsg},
+        {keys::kNoStop, state_.NoStop},
+        {keys::kMainTop, FormatPosition(state_.MainTop)},
+        {keys::kMainLeft, FormatPosition(state_.MainLeft)},
+        {keys::kViewTop, FormatPosition(state_.ViewTop)},
+        {keys::kViewLeft, FormatPosition(state_.ViewLeft)},
+    });
 }
 
 std::string FolderOf(std::string_view path) {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ui/ui_common.h"
 
@@ -149,13 +150,15 @@ void frmOpt::cmdSet_Click(int slot) {
 void frmOpt::cmdUpdate_Click() {
     // All seven are stored, changed or not, untrimmed and possibly empty: an
     // empty caption brings the default back at the next start.
+    std::vector<ProfileValue> captions;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         state_.Caption[slot] = ToLocal(txtUpdate_[slot]->text());
-        settings_.PutProfile(keys::kCaptionSection, state_.KeyName[slot], state_.Caption[slot]);
+        captions.emplace_back(keys::kCaptionSection, state_.KeyName[slot], state_.Caption[slot]);
         if (mainButtons_[slot] != nullptr) {
             mainButtons_[slot]->setText(cmdPrev_[slot]->text());
         }
     }
+    settings_.PutProfiles(captions);
     accept();
 }
 

@@ -44,6 +44,19 @@ TEST(SettingsPutProfile, StoresOnlyWhatChangedAndReportsFailures) {
     EXPECT_FALSE(settings.Put(keys::kDest, "new"));
 }
 
+TEST(SettingsPutProfiles, WritesEveryAcceptedValueInOneRewrite) {
+    MemoryProfileStore store;
+    store.text = "; mine\n[FILES]\nDEST=/old\n";
+    Settings settings(store, "\n");
+    EXPECT_FALSE(
+        settings.PutProfiles({{keys::kDest, "/new"}, {keys::kSource, "bad\nvalue"}, {keys::kMainTop, "15"}}))
+        << "a refused value is reported";
+    EXPECT_EQ(store.stores, 1);
+    EXPECT_EQ(store.text, "; mine\n[FILES]\nDEST=/new\n[POSITION]\nMAINTOP=15\n");
+    EXPECT_TRUE(settings.PutProfiles({{keys::kDest, "/new"}, {keys::kMainTop, "15"}}));
+    EXPECT_EQ(store.stores, 1) << "values already stored leave the file untouched";
+}
+
 TEST(SettingsPosition, DefaultOnlyWhenNothingIsFound) {
     MemoryProfileStore store;
     Settings settings(store);
