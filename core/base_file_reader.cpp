@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/text.h"
-
 namespace tarnwick {
 namespace {
 
@@ -177,18 +175,7 @@ bool BaseFileReader::SkipRestOfLine() {
 }
 
 bool BaseFileReader::SkipPastLine(std::string_view trimmedLine) {
-    // The scan below finds the text itself and then looks at its line; that
-    // works only for a text that a trimmed line can equal and that is not empty.
-    if (trimmedLine.empty()) {
-        return SkipPastLineSlowly(trimmedLine);
-    }
-    if (trimmedLine.front() == ' ' || trimmedLine.back() == ' ' ||
-        trimmedLine.find_first_of("\r\n") != std::string_view::npos) {
-        while (Fill()) {
-        }
-        return false;
-    }
-
+    // The scan finds the text itself and then looks at its line.
     const NeedleSearch search(trimmedLine);
     const std::size_t size = trimmedLine.size();
     if (AtEnd()) {
@@ -260,16 +247,6 @@ bool BaseFileReader::SkipPastLine(std::string_view trimmedLine) {
             }
         }
     }
-}
-
-bool BaseFileReader::SkipPastLineSlowly(std::string_view trimmedLine) {
-    std::string line;
-    while (NextLine(line)) {
-        if (TrimSpaces(line) == trimmedLine) {
-            return !AtEnd();
-        }
-    }
-    return false;
 }
 
 }  // namespace tarnwick

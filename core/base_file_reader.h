@@ -20,7 +20,9 @@ public:
 
     // Skips every line up to and including the first whose text, with spaces
     // removed at both ends, equals `trimmedLine`. False when the end of the
-    // file is reached before such a line, or right after it.
+    // file is reached before such a line, or right after it. `trimmedLine`
+    // is a start line such as "//START PRIV-2": not empty, no spaces at its
+    // ends, no line end inside.
     bool SkipPastLine(std::string_view trimmedLine);
 
     // The next line without its line end; false at the end of the file.
@@ -41,8 +43,6 @@ private:
     void ConsumeLineEnd(std::size_t at);
     // Skips to just past the next line end; false at the end of the file.
     bool SkipRestOfLine();
-    // The general route, for lines the fast scan cannot tell apart.
-    bool SkipPastLineSlowly(std::string_view trimmedLine);
 
     InputFile& file_;
     std::size_t blockSize_;
