@@ -16,8 +16,12 @@ inline constexpr std::string_view kFlagOn = "ON";
 inline constexpr std::string_view kFlagOff = "OF";
 
 // A flag is set only when it is exactly "ON".
-inline bool IsOn(std::string_view flag) { return flag == kFlagOn; }
-inline std::string FlagText(bool on) { return std::string(on ? kFlagOn : kFlagOff); }
+inline bool IsOn(std::string_view flag) {
+    return flag == kFlagOn;
+}
+inline std::string FlagText(bool on) {
+    return std::string(on ? kFlagOn : kFlagOff);
+}
 
 // The tail slot table: key names mark the blocks in the base file.
 inline constexpr std::array<std::string_view, kSlotCount> kSlotKeyNames = {

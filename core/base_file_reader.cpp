@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/text.h"
+
 namespace tarnwick {
 namespace {
-
-bool IsLineEnd(char c) {
-    return c == '\r' || c == '\n';
-}
 
 // How often a byte turns up in ordinary mail text, roughly (higher: more
 // often). The search below looks for the needle's least common byte.

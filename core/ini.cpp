@@ -18,10 +18,6 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v';
 }
 
-bool IsLineEnd(char c) {
-    return c == '\r' || c == '\n';
-}
-
 bool IsQuote(char c) {
     return c == '"' || c == '\'';
 }

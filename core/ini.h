@@ -13,8 +13,7 @@ std::string IniRead(std::string_view text, std::string_view section, std::string
 
 // The text with section/key set to value, every other byte kept; new lines end
 // with lineEnd. Nothing when the value cannot be stored (it holds CR or LF).
-std::optional<std::string> IniWrite(std::string_view text, std::string_view section,
-                                    std::string_view key, std::string_view value,
-                                    std::string_view lineEnd);
+std::optional<std::string> IniWrite(std::string_view text, std::string_view section, std::string_view key,
+                                    std::string_view value, std::string_view lineEnd);
 
 }  // namespace tarnwick

@@ -256,7 +256,7 @@ bool SavePreviewText(AppState& state, Services& services, std::string_view text)
     converted.reserve(text.size() + services.lineEnd.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\r' || c == '\n') {
+        if (IsLineEnd(c)) {
             converted += services.lineEnd;
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
                 ++i;

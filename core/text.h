@@ -17,6 +17,11 @@ inline constexpr std::string_view kLineEnd = "\n";
 // Line break inside a message text.
 inline constexpr std::string_view kCrLf = "\r\n";
 
+// CR and LF: a lone CR, a lone LF and CR LF each end a line.
+inline bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
 // Removes the ASCII space at both ends; tabs and other blanks stay.
 std::string_view TrimSpaces(std::string_view text);
 
