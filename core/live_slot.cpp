@@ -7,6 +7,7 @@
 
 #include "core/tail_engine.h"
 #include "core/text.h"
+#include "core/whole_file.h"
 
 namespace tarnwick {
 namespace {
@@ -193,26 +194,9 @@ bool FeedNextLine(BaseFileReader& base, std::vector<SlotTrack>& tracks, std::str
     return true;
 }
 
-std::optional<std::string> ReadWhole(FileSystem& files, const std::string& path, std::string& failure) {
-    const std::unique_ptr<InputFile> input = files.OpenForReading(path);
-    if (!input) {
-        failure = InputFileOpenError(path);
-        return std::nullopt;
-    }
-    std::string text;
-    std::vector<char> block(BaseFileReader::kDefaultBlockSize / 16);
-    for (;;) {
-        const std::ptrdiff_t count = input->Read(block.data(), block.size());
-        if (count < 0) {
-            failure = InputFileReadError(path);
-            return std::nullopt;
-        }
-        if (count == 0) {
-            return text;
-        }
-        text.append(block.data(), static_cast<std::size_t>(count));
-    }
-}
+// The longest tail compared: far beyond any mail's closing text, and a
+// bound on what a device named as the tail (/dev/zero) can make us read.
+constexpr std::size_t kLongestTail = std::size_t{64} << 20;
 
 }  // namespace
 
@@ -254,9 +238,21 @@ LiveTail FindLiveTail(const AppState& state, FileSystem& files) {
         result.outcome = LiveOutcome::NoTailFile;
         return result;
     }
-    const std::optional<std::string> tail = ReadWhole(files, state.Dest, result.failure);
-    if (!tail) {
+    const std::unique_ptr<InputFile> tailFile = files.OpenForReading(state.Dest);
+    if (!tailFile) {
+        result.failure = InputFileOpenError(state.Dest);
         return result;
+    }
+    std::string tail;
+    switch (ReadWholeFile(*tailFile, kLongestTail, tail)) {
+        case WholeFileRead::Complete:
+            break;
+        case WholeFileRead::Failed:
+            result.failure = InputFileReadError(state.Dest);
+            return result;
+        case WholeFileRead::TooLong:
+            result.outcome = LiveOutcome::NoneOfTheSeven;
+            return result;
     }
     const std::unique_ptr<InputFile> input = files.OpenForReading(state.Source);
     if (!input) {
@@ -264,7 +260,7 @@ LiveTail FindLiveTail(const AppState& state, FileSystem& files) {
         return result;
     }
     BaseFileReader reader(*input);
-    result.scan = ScanSlots(reader, state.KeyName, *tail);
+    result.scan = ScanSlots(reader, state.KeyName, tail);
     if (result.scan.readFailed) {
         result.failure = InputFileReadError(state.Source);
         return result;
