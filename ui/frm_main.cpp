@@ -171,6 +171,7 @@ void frmMain::Load() {
     chkEdit_->setEnabled(false);
     // The other windows default to directly below this one.
     Settings& settings = services_.core.settings;
+    const Settings::ReadBatch batch(settings);
     state_.MainTop = settings.GetPosition(keys::kMainTop, 0);
     state_.MainLeft = settings.GetPosition(keys::kMainLeft, 0);
     const std::int16_t below = ClampPosition(state_.MainTop + kOuterHeightTwips);
