@@ -56,6 +56,39 @@ void ReadFileSettings(AppState& state, Settings& settings) {
     settings.Get(keys::kNoStop, state.NoStop);
 }
 
+// --help, --version and an unknown option, which need no settings; the exit
+// status, or nothing for any other command line.
+std::optional<int> RunPlainOption(const CommandLine& command, Services& services, TextOutput& output) {
+    switch (command.option) {
+        case CommandOption::Help:
+            output.Write(UsageText());
+            return 0;
+        case CommandOption::Version:
+            output.Write(VersionText());
+            return 0;
+        case CommandOption::Unknown:
+            services.messages.Show(UnknownOptionError(command.optionWord), MessageKind::Error);
+            return kCannotRunStatus;
+        default:
+            return std::nullopt;
+    }
+}
+
+// The options about the live slot, run once the settings are read.
+std::optional<int> RunLiveSlotOption(CommandOption option, AppState& state, Services& services,
+                                     TextOutput& output) {
+    switch (option) {
+        case CommandOption::Status:
+            return PrintLiveSlot(state, services, output);
+        case CommandOption::Refresh:
+            return RefreshLiveSlot(state, services);
+        case CommandOption::List:
+            return ListSlots(state, services, output);
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(std::string_view text) {
@@ -80,21 +113,8 @@ CommandLine ParseCommandLine(std::string_view text) {
 int Main(AppState& state, Services& services, std::string_view commandLine,
          const MainWindowLauncher& showMainWindow, TextOutput& output) {
     const CommandLine command = ParseCommandLine(commandLine);
-    switch (command.option) {
-        case CommandOption::Help:
-            output.Write(UsageText());
-            return 0;
-        case CommandOption::Version:
-            output.Write(VersionText());
-            return 0;
-        case CommandOption::Unknown:
-            services.messages.Show(UnknownOptionError(command.optionWord), MessageKind::Error);
-            return kCannotRunStatus;
-        case CommandOption::None:
-        case CommandOption::Status:
-        case CommandOption::Refresh:
-        case CommandOption::List:
-            break;
+    if (const std::optional<int> status = RunPlainOption(command, services, output)) {
+        return *status;
     }
     FillSlotTable(state);
     {
@@ -102,15 +122,8 @@ int Main(AppState& state, Services& services, std::string_view commandLine,
         ReadCaptions(state, services.settings);
         ReadFileSettings(state, services.settings);
     }
-    switch (command.option) {
-        case CommandOption::Status:
-            return PrintLiveSlot(state, services, output);
-        case CommandOption::Refresh:
-            return RefreshLiveSlot(state, services);
-        case CommandOption::List:
-            return ListSlots(state, services, output);
-        default:
-            break;
+    if (const std::optional<int> status = RunLiveSlotOption(command.option, state, services, output)) {
+        return *status;
     }
     if (!command.slot) {
         return showMainWindow(state);
