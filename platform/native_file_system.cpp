@@ -26,6 +26,9 @@ namespace {
 
 // Symbolic link chains longer than this are treated as loops, as the kernel does.
 constexpr int kMaxLinkHops = 40;
+// A tail written in place keeps its old content in memory, so it may be at
+// most this large.
+constexpr off_t kInPlaceSizeLimit = off_t{16} << 20;
 // Output is handed to the kernel in pieces of this size.
 constexpr std::size_t kWriteBufferSize = std::size_t{64} << 10;
 
@@ -474,13 +477,15 @@ private:
     bool failed_ = false;
 };
 
-// For targets that cannot be replaced by renaming: devices, pipes, files in a
-// folder we may not create files in. The output is held in memory and written
-// only at Commit, so an output abandoned half-way never reaches the target.
+// For targets that cannot be replaced by renaming: devices, pipes, and
+// regular files in a folder we may not create files in. The output is held
+// in memory and written only at Commit, so an output abandoned half-way never
+// reaches the target. A regular file's old content is kept and written back
+// when the new one cannot be written whole.
 class InPlaceOutputFile final : public OutputFile {
 public:
-    InPlaceOutputFile(const FileCalls& calls, int fd, bool regular)
-        : calls_(calls), fd_(fd), regular_(regular) {}
+    InPlaceOutputFile(const FileCalls& calls, int fd, std::optional<std::string> oldContent = std::nullopt)
+        : calls_(calls), fd_(fd), old_(std::move(oldContent)) {}
     ~InPlaceOutputFile() override {
         if (fd_ >= 0) {
             ::close(fd_);
@@ -502,23 +507,60 @@ public:
             return false;
         }
         bool ok = true;
-        if (regular_) {
-            ok = ::lseek(fd_, 0, SEEK_SET) == 0 && WriteAll(calls_, fd_, content_) &&
-                 calls_.ftruncate(fd_, static_cast<off_t>(content_.size())) == 0 && SyncFile(calls_, fd_);
+        if (old_) {
+            ok = Overwrite(content_);
+            if (!ok) {
+                (void)Overwrite(*old_);
+            }
         } else {
             ok = WriteAll(calls_, fd_, content_);
         }
-        const bool closed = CloseChecked(fd_);
-        fd_ = -1;
+        const bool closed = CloseChecked(std::exchange(fd_, -1));
         return ok && closed;
     }
 
 private:
+    // Overwrites first and cuts the rest afterwards: on a full disk the blocks
+    // the old content already holds can still be written.
+    bool Overwrite(std::string_view text) {
+        return ::lseek(fd_, 0, SEEK_SET) == 0 && WriteAll(calls_, fd_, text) &&
+               calls_.ftruncate(fd_, static_cast<off_t>(text.size())) == 0 && SyncFile(calls_, fd_);
+    }
+
     FileCalls calls_;
     int fd_;
-    bool regular_;
+    std::optional<std::string> old_;
     std::string content_;
 };
+
+// The whole content of the regular file at the target, read to be written
+// back should writing it in place fail; nothing when it cannot be read or is
+// too large to hold.
+std::optional<std::string> ReadOldContent(const ReplaceTarget& target) {
+    const int fd = ::openat(target.folder, target.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    NativeInputFile file(fd);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !SameInode(info, *target.existing) || info.st_size > kInPlaceSizeLimit) {
+        return std::nullopt;
+    }
+    std::string content(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t size = 0;
+    for (std::ptrdiff_t count = 1; count > 0 && size < content.size();
+         size += static_cast<std::size_t>(count)) {
+        count = file.Read(content.data() + size, content.size() - size);
+        if (count < 0) {
+            return std::nullopt;
+        }
+    }
+    if (size == content.size()) {
+        return std::nullopt;  // grew while read
+    }
+    content.resize(size);
+    return content;
+}
 
 // Blocking again after the non-blocking open: writes to a pipe then wait for
 // its reader as usual.
@@ -606,7 +648,7 @@ std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string
             return nullptr;
         }
         if (!S_ISREG(info.st_mode)) {
-            return std::make_unique<InPlaceOutputFile>(calls_, fd, false);
+            return std::make_unique<InPlaceOutputFile>(calls_, fd);
         }
         target = TargetOfOpenFile(fd, info);
         if (target) {
@@ -614,10 +656,14 @@ std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string
                 ::close(fd);
                 return std::make_unique<ReplacingOutputFile>(calls_, std::move(*temp), std::move(*target));
             }
-            const int error = errno;
+            // Only a folder that refuses new files leaves writing in place.
+            std::optional<std::string> old;
+            if (errno == EACCES || errno == EPERM) {
+                old = ReadOldContent(*target);
+            }
             ::close(target->folder);
-            if (error == EACCES || error == EPERM) {
-                return std::make_unique<InPlaceOutputFile>(calls_, fd, true);
+            if (old) {
+                return std::make_unique<InPlaceOutputFile>(calls_, fd, std::move(old));
             }
         }
         ::close(fd);

@@ -54,6 +54,20 @@ int FailSync(int) {
     errno = EIO;
     return -1;
 }
+int FailTruncate(int, off_t) {
+    errno = EIO;
+    return -1;
+}
+// The first write gets half its data to the disk, the second fails, later
+// ones (writing the old content back) succeed.
+int gWritesSoFar = 0;
+ssize_t FailSecondWrite(int fd, const void* data, size_t size) {
+    if (++gWritesSoFar == 2) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return ::write(fd, data, gWritesSoFar == 1 ? (size + 1) / 2 : size);
+}
 int FailRename(int, const char*, int, const char*) {
     errno = ENOTEMPTY;
     return -1;
@@ -311,6 +325,44 @@ TEST_F(NativeFileSystemTest, PipesAreWrittenInPlaceOnlyAtCommit) {
     for (const int fd : {fifoReader, ends[0], ends[1]}) {
         ::close(fd);
     }
+}
+
+// A writable tail in a folder that refuses new files can only be written in
+// place; a failure on the way puts the old text back.
+TEST_F(NativeFileSystemTest, TailInAReadOnlyFolderIsWrittenInPlaceAndRestoredOnFailure) {
+    const std::string old = "the old tail, longer than the new one\n";
+    const std::string tail = MakeFolder("locked") + "/tail.txt";
+    WriteAll(tail, old);
+    if (const passwd* nobody = ::getpwnam("nobody"); ::geteuid() == 0 && nobody != nullptr) {
+        ASSERT_EQ(::chown(tail.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+    ::chmod(Path("locked").c_str(), 0555);
+    const auto calls = [](auto write, auto sync, auto truncate) {
+        return FileCalls{write, sync, truncate, ::renameat, ::linkat, true};
+    };
+    // The failing step and the calls that make it fail.
+    const std::vector<std::pair<std::string, FileCalls>> cases = {
+        {"none", SystemFileCalls()},
+        {"truncate", calls(::write, ::fsync, FailTruncate)},
+        {"sync", calls(::write, FailSync, ::ftruncate)},
+        {"second write", calls(FailSecondWrite, ::fsync, ::ftruncate)},
+    };
+    const std::optional<std::string> result = RunAsUser([&] {
+        std::string outcomes;
+        for (const auto& [step, broken] : cases) {
+            gWritesSoFar = 0;
+            WriteAll(tail, old);
+            const bool written = Replace(tail, "new\n", broken);
+            outcomes += step + (written ? ": written " : ": failed ") + ReadAll(tail);
+        }
+        return outcomes;
+    });
+    if (!result) {
+        GTEST_SKIP() << "cannot run a child process without root's rights";
+    }
+    EXPECT_EQ(*result, "none: written new\ntruncate: failed " + old + "sync: failed " + old +
+                           "second write: failed " + old);
+    EXPECT_EQ(Count(Path("locked")), 1);
 }
 
 TEST_F(NativeFileSystemTest, ReadOnlyFileIsNotReplaced) {
