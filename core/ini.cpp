@@ -8,7 +8,6 @@
 namespace tarnwick {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // What a reader's buffer of 256 bytes holds besides the closing NUL.
 constexpr std::size_t kMaxValueBytes = 255;
 // The longest UTF-8 sequence; a cut never backs off further than this.

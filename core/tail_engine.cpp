@@ -1,5 +1,6 @@
 #include "core/tail_engine.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/startup.h"
@@ -67,6 +68,9 @@ std::optional<std::string> ExpandSlot(const AppState& state, Services& services,
         case TailOutcome::EndNotFound:
             services.messages.Show(EndNotFoundError(), MessageKind::Error);
             break;
+        case TailOutcome::TooLarge:
+            services.messages.Show(BlockTooLargeError(key), MessageKind::Error);
+            break;
         case TailOutcome::ReadFailed:
             services.messages.Show(InputFileReadError(state.Source), MessageKind::Warning);
             break;
@@ -109,7 +113,7 @@ std::string TimeText(const LocalTime& time) {
 }
 
 TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock& clock,
-                              const CompletedLineSink& sink) {
+                              const CompletedLineSink& sink, std::size_t limit) {
     TailExpansion result;
     std::string startLine(kStartMarker);
     startLine += key;
@@ -125,7 +129,13 @@ TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock&
     bool joined = false;
     bool ended = false;
     std::string line;
-    while (base.NextLine(line)) {
+    std::size_t completed = 0;  // bytes of the completed lines, line ends included
+    // What a next ordinary line may add: a joined pending line is completed
+    // by it, with a line end.
+    const auto room = [&] { return limit - std::min(limit, completed + pending.size() + (joined ? 1 : 0)); };
+    // An end or placeholder line is recognised even when no room is left.
+    constexpr std::size_t kMarkerLineRoom = 256;
+    while (base.NextLine(line, std::max(room(), kMarkerLineRoom))) {
         if (TrimSpaces(line) == kEndLine) {
             ended = true;
             break;
@@ -136,11 +146,15 @@ TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock&
         } else if (line == kTimePlaceholder) {
             pending += TimeText(clock.Now());
             joined = false;
+        } else if (line.size() > room()) {
+            result.outcome = TailOutcome::TooLarge;
+            return result;
         } else if (joined) {
             if (!sink(pending)) {
                 result.outcome = TailOutcome::WriteFailed;
                 return result;
             }
+            completed += pending.size() + 1;
             pending.swap(line);
         } else {
             pending += line;
@@ -191,6 +205,15 @@ std::string EndNotFoundError() {
     return text;
 }
 
+std::string BlockTooLargeError(std::string_view key) {
+    std::string text = "INPUT SOURCE ERROR !!!";
+    text += kCrLf;
+    text += "BLOCK LARGER THAN 8 MiB - ";
+    text += kStartMarker;
+    text += key;
+    return text;
+}
+
 std::string TailSetMessage(std::string_view caption) {
     std::string text = "Set Vellicor for [ ";
     text += caption;
@@ -204,11 +227,8 @@ bool ApplyTail(AppState& state, Services& services, int slot) {
         output = OpenTailFile(state, services);
         return output != nullptr;
     };
-    std::string written;
     const auto writeLine = [&](std::string_view line) {
-        written.assign(line);
-        written += services.lineEnd;
-        return output->Write(written);
+        return output->Write(line) && output->Write(services.lineEnd);
     };
 
     const std::optional<std::string> unfinished = ExpandSlot(state, services, slot, openTail, writeLine);

@@ -379,11 +379,15 @@ public:
         if (fd_ < 0 || failed_) {
             return false;
         }
-        buffer_.append(data);
-        if (buffer_.size() >= kWriteBufferSize) {
-            return Flush();
+        if (buffer_.size() + data.size() < kWriteBufferSize) {
+            buffer_.append(data);
+            return true;
         }
-        return true;
+        // A long piece goes to the kernel as it is, not through the buffer.
+        if (!Flush() || !WriteAll(calls_, fd_, data)) {
+            failed_ = true;
+        }
+        return !failed_;
     }
 
     bool Commit() override {
@@ -614,14 +618,15 @@ std::unique_ptr<InputFile> NativeFileSystem::OpenForReading(const std::string& p
     if (path.empty()) {
         return nullptr;
     }
-    // Non-blocking open so that a pipe without a writer reads as empty
-    // instead of waiting for one.
+    // Non-blocking open so that a pipe without a writer is refused at once
+    // instead of waited for.
     const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         return nullptr;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || !MakeBlocking(fd)) {
+    // Only a regular file ends: a device or a pipe could be read forever.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !MakeBlocking(fd)) {
         ::close(fd);
         return nullptr;
     }
