@@ -39,6 +39,16 @@ std::string FileMessage(std::string_view headline, std::string_view path) {
     return text;
 }
 
+// "INPUT SOURCE ERROR !!!", CR LF, then the pieces of the detail.
+std::string SourceError(std::string_view what, std::string_view line, std::string_view key = {}) {
+    std::string text = "INPUT SOURCE ERROR !!!";
+    text += kCrLf;
+    text += what;
+    text += line;
+    text += key;
+    return text;
+}
+
 // Runs once the base file is open and before it is read; false stops the
 // run after the step has reported why.
 using BeforeExpanding = std::function<bool()>;
@@ -189,29 +199,15 @@ std::string OutputFileWriteError(std::string_view path) {
 }
 
 std::string StartNotFoundError(std::string_view key) {
-    std::string text = "INPUT SOURCE ERROR !!!";
-    text += kCrLf;
-    text += "NOT FOUND - ";
-    text += kStartMarker;
-    text += key;
-    return text;
+    return SourceError("NOT FOUND - ", kStartMarker, key);
 }
 
 std::string EndNotFoundError() {
-    std::string text = "INPUT SOURCE ERROR !!!";
-    text += kCrLf;
-    text += "NOT FOUND - ";
-    text += kEndLine;
-    return text;
+    return SourceError("NOT FOUND - ", kEndLine);
 }
 
 std::string BlockTooLargeError(std::string_view key) {
-    std::string text = "INPUT SOURCE ERROR !!!";
-    text += kCrLf;
-    text += "BLOCK LARGER THAN 8 MiB - ";
-    text += kStartMarker;
-    text += key;
-    return text;
+    return SourceError("BLOCK LARGER THAN 8 MiB - ", kStartMarker, key);
 }
 
 std::string TailSetMessage(std::string_view caption) {
