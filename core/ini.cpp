@@ -9,7 +9,6 @@ namespace tarnwick {
 namespace {
 
 // What a reader's buffer of 256 bytes holds besides the closing NUL.
-constexpr std::size_t kMaxValueBytes = 255;
 // The longest UTF-8 sequence; a cut never backs off further than this.
 constexpr std::size_t kMaxSequenceBytes = 4;
 
@@ -180,8 +179,8 @@ std::size_t CharacterBoundaryAtOrBefore(std::string_view text, std::size_t limit
     return limit;
 }
 
-std::string_view CutToBufferSize(std::string_view value) {
-    return value.substr(0, CharacterBoundaryAtOrBefore(value, kMaxValueBytes));
+std::string_view CutToBufferSize(std::string_view value, std::size_t limit) {
+    return value.substr(0, CharacterBoundaryAtOrBefore(value, limit));
 }
 
 bool HoldsLineEnd(std::string_view text) {
@@ -271,12 +270,13 @@ std::string SectionLineText(std::string_view section, std::string_view lineEnd) 
 
 }  // namespace
 
-std::string IniRead(std::string_view text, std::string_view section, std::string_view key) {
+std::string IniRead(std::string_view text, std::string_view section, std::string_view key,
+                    std::size_t limit) {
     const Location where = Locate(text, section, key);
     if (!where.value) {
         return {};
     }
-    return std::string(CutToBufferSize(CutAtNul(DecodeValue(*where.value))));
+    return std::string(CutToBufferSize(CutAtNul(DecodeValue(*where.value)), limit));
 }
 
 std::optional<std::string> IniWrite(std::string_view text, std::string_view section, std::string_view key,

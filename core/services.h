@@ -106,6 +106,9 @@ public:
     virtual std::optional<std::string> Load() = 0;
     // Replaces the file atomically; false when it could not be written.
     virtual bool Store(std::string_view text) = 0;
+    // The file's path, for telling it apart from the files the user names;
+    // empty for a store that is no file.
+    virtual std::string Location() const { return {}; }
 };
 
 // What a file dialog is asked for; the filter is in the "NAME|PATTERN|..." form.

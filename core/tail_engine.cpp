@@ -91,11 +91,13 @@ std::optional<std::string> ExpandSlot(const AppState& state, Services& services,
     return std::nullopt;
 }
 
-// Opens the tail file for replacing, refusing the base file itself so that
-// it can never be overwritten. Null after the failure was reported.
+// Opens the tail file for replacing, refusing the base file and the settings
+// file so that neither can ever be overwritten with a tail. Null after the
+// failure was reported.
 std::unique_ptr<OutputFile> OpenTailFile(const AppState& state, Services& services) {
     std::unique_ptr<OutputFile> output;
-    if (!services.files.SameFile(state.Dest, state.Source)) {
+    if (!services.files.SameFile(state.Dest, state.Source) &&
+        !services.files.SameFile(state.Dest, services.settings.Location())) {
         output = services.files.OpenForReplacing(state.Dest);
     }
     if (!output) {

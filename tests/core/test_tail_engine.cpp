@@ -112,6 +112,8 @@ struct Harness {
         state.NoMsg = "OF";
         files.files["base.txt"] = fault.base;
         files.files["tail.txt"] = "old tail\n";
+        files.files["Tarnwick.ini"] = "[FILES]\n";
+        store.location = "Tarnwick.ini";
         files.failOpenReplacing = fault.failOpen;
         files.readFailAfter = fault.readFailAfter;
         files.writesAllowed = fault.writesAllowed;
@@ -157,6 +159,7 @@ TEST(ApplyTail, EveryFailureIsReportedAndLeavesBothFilesAsTheyWere) {
     const std::pair<Fault, RecordedMessage> cases[] = {
         {{.source = "none.txt"}, Warning("INPUT FILE OPEN ERROR !!!\r\nFILE : none.txt")},
         {{.dest = "base.txt"}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : base.txt")},
+        {{.dest = "Tarnwick.ini"}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : Tarnwick.ini")},
         {{.failOpen = true}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : tail.txt")},
         {{.base = "//START PRIV-1\nA\n//END\n"},
          Error("INPUT SOURCE ERROR !!!\r\nNOT FOUND - //START PRIV-2")},
@@ -206,6 +209,7 @@ TEST(SavePreviewText, WritesEveryLineBreakAsTheLineEndPlusOneMore) {
 TEST(SavePreviewText, FailuresAreReportedAndNeverTouchTheFiles) {
     const std::pair<Fault, RecordedMessage> cases[] = {
         {{.dest = "base.txt"}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : base.txt")},
+        {{.dest = "Tarnwick.ini"}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : Tarnwick.ini")},
         {{.writesAllowed = 0}, Warning("OUTPUT FILE WRITE ERROR !!!\r\nFILE : tail.txt")},
     };
     for (const auto& [fault, message] : cases) {

@@ -19,6 +19,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/file_helpers.h"
@@ -244,13 +245,15 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
     }
 }
 
-TEST_F(CommandLineTest, TailNamingTheBaseFileIsRefusedInEverySpelling) {
+TEST_F(CommandLineTest, TailNamingTheBaseOrTheSettingsFileIsRefusedInEverySpelling) {
     Prepare();
     fs::create_directory(Path("sub"));
     ASSERT_EQ(::symlink("base.txt", Path("link").c_str()), 0);
     ASSERT_EQ(::link(Path("base.txt").c_str(), Path("hard").c_str()), 0);
+    ASSERT_EQ(::symlink("Tarnwick.ini", Path("settings-link").c_str()), 0);
     for (const std::string& dest : {Path("base.txt"), Path("link"), Path("hard"), work_ + "/./base.txt",
-                                    work_ + "/sub/../base.txt", work_ + "//base.txt"}) {
+                                    work_ + "/sub/../base.txt", work_ + "//base.txt", Path("Tarnwick.ini"),
+                                    Path("settings-link"), work_ + "/sub/../Tarnwick.ini"}) {
         SCOPED_TRACE(dest);
         WriteSettings("[FILES]\nDEST=" + dest + "\nSOURCE=" + Path("base.txt") + "\n");
         const auto before = Snapshot();
@@ -258,6 +261,34 @@ TEST_F(CommandLineTest, TailNamingTheBaseFileIsRefusedInEverySpelling) {
         EXPECT_EQ(result.status, 1) << result;
         EXPECT_EQ(result.err, "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + dest + "\n");
         EXPECT_EQ(Snapshot(), before);
+    }
+}
+
+// A path beyond the old 255-byte cut is used whole; one beyond the system's
+// limit is reported as it is, never shortened into another file's name.
+TEST_F(CommandLineTest, LongPathsAreUsedWholeOrReported) {
+    std::string deep = work_;
+    for (int i = 0; i < 5; ++i) {
+        deep += "/" + std::string(60, 'd');
+        ASSERT_TRUE(fs::create_directory(deep));
+    }
+    const std::string tooLong = deep + "/" + std::string(5000, 't');
+    WriteAll(deep + "/base.txt", kBase);
+    // Dest, Source, exit status and what is said.
+    for (const auto& [dest, source, status, err] :
+         std::vector<std::tuple<std::string, std::string, int, std::string>>{
+             {deep + "/tail.txt", deep + "/base.txt", 0, ""},
+             {tooLong, "base.txt", 1,
+              "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + tooLong + "\n"},
+         }) {
+        SCOPED_TRACE(dest.size());
+        Prepare(kBase, dest, source);
+        const std::size_t entries = Snapshot().size();
+        const RunResult result = Run({"PRIV-2", "NOMSG"});
+        EXPECT_EQ(result.status, status) << result;
+        EXPECT_EQ(result.err, err);
+        EXPECT_EQ(ReadAll(dest), status == 0 ? kPriv2Tail : "");
+        EXPECT_EQ(Snapshot().size(), entries + (status == 0 ? 1 : 0));  // nothing at a cut path
     }
 }
 
