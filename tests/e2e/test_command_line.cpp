@@ -12,8 +12,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <random>
@@ -82,6 +84,18 @@ std::ostream& operator<<(std::ostream& stream, const RunResult& result) {
                   << result.err.substr(0, 500) << "]";
 }
 
+// How many bytes a process has written so far; -1 once that cannot be told
+// (it has ended, or the system does not say).
+long long BytesWritten(pid_t process) {
+    std::ifstream io("/proc/" + std::to_string(process) + "/io");
+    std::string field;
+    long long count = -1;
+    while (io >> field && field != "wchar:") {
+    }
+    io >> count;
+    return io ? count : -1;
+}
+
 class CommandLineTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -129,8 +143,10 @@ protected:
     }
 
     // Runs the copied program without a display, as "nobody" when asked to
-    // run unprivileged while we are root.
-    RunResult Run(std::vector<std::string> arguments, bool unprivileged = false) {
+    // run unprivileged while we are root; `whileRunning` gets the running
+    // program's process id.
+    RunResult Run(std::vector<std::string> arguments, bool unprivileged = false,
+                  const std::function<void(pid_t)>& whileRunning = {}) {
         const std::string outPath = root_ + "/stdout.txt";
         const std::string errPath = root_ + "/stderr.txt";
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -161,6 +177,9 @@ protected:
         }
         ::close(out);
         ::close(err);
+        if (whileRunning && child > 0) {
+            whileRunning(child);
+        }
         int status = 0;
         rusage usage{};
         if (child < 0 || ::wait4(child, &status, 0, &usage) != child) {
@@ -343,6 +362,39 @@ TEST_F(CommandLineTest, BaseFileIsReadInBoundedTimeAndMemory) {
         EXPECT_LT(result.peakKiB, 64 * 1024);
     }
     ::close(writer);
+}
+
+// Killed at any point while it writes a large block, the program leaves the
+// complete old or the complete new tail, and no other file.
+TEST_F(CommandLineTest, KilledWhileWritingLeavesTheOldOrTheNewTailAndNothingElse) {
+    std::string block;
+    std::string newTail;
+    for (int i = 0; i < 100000; ++i) {
+        const std::string line = "line " + std::to_string(i) + " of a long closing text";
+        block += line + "\r\n";
+        newTail += line + "\n";
+    }
+    Prepare("//START PRIV-2\r\n" + block + "//END\r\n");
+    constexpr int kPoints = 6;
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        for (int point = 0; point < kPoints; ++point) {
+            SCOPED_TRACE(std::to_string(signal) + " after " + std::to_string(point) + "/" +
+                         std::to_string(kPoints));
+            WriteAll(Path("tail.txt"), kOldTail);
+            const auto killPart = [&](pid_t program) {
+                const auto wanted = static_cast<long long>(newTail.size()) * point / kPoints;
+                for (long long written = 0; written >= 0 && written < wanted;
+                     written = BytesWritten(program)) {
+                }
+                ::kill(program, signal);
+            };
+            const RunResult result = Run({"PRIV-2", "NOMSG"}, false, killPart);
+            EXPECT_THAT(result.status, AnyOf(0, -signal)) << result;
+            const std::string tail = ReadAll(Path("tail.txt"));
+            EXPECT_TRUE(tail == kOldTail || tail == newTail) << tail.size() << " bytes";
+            EXPECT_EQ(Snapshot().size(), 3u);
+        }
+    }
 }
 
 TEST_F(CommandLineTest, WindowModeWithoutADisplayEndsWithStatusTwo) {

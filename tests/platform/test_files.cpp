@@ -72,6 +72,13 @@ int FailRename(int, const char*, int, const char*) {
     errno = ENOTEMPTY;
     return -1;
 }
+// The signal that ends the program just before the rename, when the new file
+// is complete and has a name.
+int gEndingSignal = 0;
+int EndBeforeRename(int, const char*, int, const char*) {
+    ::raise(gEndingSignal);
+    return -1;
+}
 int FailLink(int, const char*, int, const char*, int) {
     errno = EMLINK;
     return -1;
@@ -194,6 +201,30 @@ TEST_F(NativeFileSystemTest, AbandonedOrFailedReplacementKeepsTheOldFileAndLeave
             EXPECT_EQ(ReadAll(tail), step == "link" && !unnamed ? "new\n" : "keep me\r\n");
             EXPECT_EQ(Count(dir_), 1);
             WriteAll(tail, "keep me\r\n");
+        }
+    }
+}
+
+// Ended by a signal while its temporary file has a name, the program
+// removes that file first; the tail is untouched.
+TEST_F(NativeFileSystemTest, EndingSignalRemovesTheTemporaryFile) {
+    const std::string tail = Path("tail.txt");
+    WriteAll(tail, "old\n");
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        for (const bool unnamed : {true, false}) {
+            SCOPED_TRACE(std::to_string(signal) + (unnamed ? " unnamed" : " named"));
+            const pid_t child = ::fork();
+            if (child == 0) {
+                gEndingSignal = signal;
+                Replace(tail, std::string(300000, 'n'),
+                        {::write, ::fsync, ::ftruncate, EndBeforeRename, ::linkat, unnamed});
+                ::_exit(0);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+            EXPECT_EQ(ReadAll(tail), "old\n");
+            EXPECT_EQ(Count(dir_), 1);
         }
     }
 }
