@@ -300,7 +300,9 @@ struct TempFile {
 // otherwise named beside the target. Mode 0600 until the content is complete.
 std::optional<TempFile> CreateTempFile(const FileCalls& calls, int folder, const std::string& target) {
 #ifdef O_TMPFILE
-    if (calls.unnamedTemporaryFiles) {
+    // The name is given through /proc at the end, so without /proc there is
+    // no unnamed file to be had.
+    if (calls.unnamedTemporaryFiles && ::access("/proc/self/fd", X_OK) == 0) {
         const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         if (fd >= 0) {
             return TempFile{fd, {}};
@@ -412,15 +414,13 @@ private:
     // The old tail's owner and bits, or a new file's usual bits, given only
     // now that the content is complete.
     bool TakeFinalMode() {
-        mode_t mode = NewFileMode();
-        if (const std::optional<struct stat>& old = target_.existing) {
-            // Keep the owner where we may (as root, replacing a user's file);
-            // chown first, as it clears set-id bits.
-            if (old->st_uid != ::geteuid() || old->st_gid != ::getegid()) {
-                (void)::fchown(fd_, old->st_uid, old->st_gid);
-            }
-            mode = old->st_mode & 07777;
+        const std::optional<struct stat>& old = target_.existing;
+        // Keep the owner where we may (as root, replacing a user's file);
+        // chown first, as it clears set-id bits.
+        if (old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid())) {
+            (void)::fchown(fd_, old->st_uid, old->st_gid);
         }
+        const mode_t mode = old ? old->st_mode & 07777 : NewFileMode();
         // A file system without permission bits refuses this; the content
         // still matters more than the bits.
         (void)::fchmod(fd_, mode);
@@ -457,8 +457,9 @@ private:
             ::close(std::exchange(fd_, -1));
         }
         if (!tempName_.empty()) {
-            ForgetNamedTemporary();
+            const EndingSignalsBlocked blocked;
             ::unlinkat(target_.folder, tempName_.c_str(), 0);
+            ForgetNamedTemporary();
             tempName_.clear();
         }
     }
