@@ -608,6 +608,51 @@ std::optional<ReplaceTarget> TargetOfNewFile(const std::string& path) {
     return ReplaceTarget{folder, std::move(parts.name), std::nullopt};
 }
 
+// A tail that exists, open as `fd` (which this takes over). A device or a
+// pipe is written through that handle; a regular file is replaced by a
+// complete new file, or written in place when its folder refuses new files.
+std::unique_ptr<OutputFile> ReplaceOpenFile(const FileCalls& calls, int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !MakeBlocking(fd)) {
+        ::close(fd);
+        return nullptr;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return std::make_unique<InPlaceOutputFile>(calls, fd);
+    }
+    std::optional<ReplaceTarget> target = TargetOfOpenFile(fd, info);
+    if (target) {
+        if (std::optional<TempFile> temp = CreateTempFile(calls, target->folder, target->name)) {
+            ::close(fd);
+            return std::make_unique<ReplacingOutputFile>(calls, std::move(*temp), std::move(*target));
+        }
+        // Only a folder that refuses new files leaves writing in place.
+        std::optional<std::string> old;
+        if (errno == EACCES || errno == EPERM) {
+            old = ReadOldContent(*target);
+        }
+        ::close(target->folder);
+        if (old) {
+            return std::make_unique<InPlaceOutputFile>(calls, fd, std::move(old));
+        }
+    }
+    ::close(fd);
+    return nullptr;
+}
+
+// A tail that does not exist yet, made at `path`.
+std::unique_ptr<OutputFile> CreateNewFile(const FileCalls& calls, const std::string& path) {
+    std::optional<ReplaceTarget> target = TargetOfNewFile(path);
+    if (!target) {
+        return nullptr;
+    }
+    if (std::optional<TempFile> temp = CreateTempFile(calls, target->folder, target->name)) {
+        return std::make_unique<ReplacingOutputFile>(calls, std::move(*temp), std::move(*target));
+    }
+    ::close(target->folder);
+    return nullptr;
+}
+
 }  // namespace
 
 const FileCalls& SystemFileCalls() {
@@ -635,9 +680,7 @@ std::unique_ptr<InputFile> NativeFileSystem::OpenForReading(const std::string& p
 }
 
 // The kernel opens the tail, following links as it would for any write by
-// this user, and the open file tells where it really is. A device or a pipe
-// is written through that handle; a regular file is replaced by a complete
-// new file, or written in place when its folder refuses new files.
+// this user, and the open file tells where it really is.
 std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string& path) {
     const std::optional<std::string> end = path.empty() ? std::nullopt : EndOfLinkChain(path);
     if (!end) {
@@ -646,47 +689,10 @@ std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string
     // Non-blocking open: a pipe nobody reads from fails at once instead of
     // blocking the program forever.
     const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    std::optional<ReplaceTarget> target;
     if (fd >= 0) {
-        struct stat info {};
-        if (::fstat(fd, &info) != 0 || !MakeBlocking(fd)) {
-            ::close(fd);
-            return nullptr;
-        }
-        if (!S_ISREG(info.st_mode)) {
-            return std::make_unique<InPlaceOutputFile>(calls_, fd);
-        }
-        target = TargetOfOpenFile(fd, info);
-        if (target) {
-            if (std::optional<TempFile> temp = CreateTempFile(calls_, target->folder, target->name)) {
-                ::close(fd);
-                return std::make_unique<ReplacingOutputFile>(calls_, std::move(*temp), std::move(*target));
-            }
-            // Only a folder that refuses new files leaves writing in place.
-            std::optional<std::string> old;
-            if (errno == EACCES || errno == EPERM) {
-                old = ReadOldContent(*target);
-            }
-            ::close(target->folder);
-            if (old) {
-                return std::make_unique<InPlaceOutputFile>(calls_, fd, std::move(old));
-            }
-        }
-        ::close(fd);
-        return nullptr;
+        return ReplaceOpenFile(calls_, fd);
     }
-    if (errno != ENOENT) {
-        return nullptr;
-    }
-    target = TargetOfNewFile(*end);
-    if (!target) {
-        return nullptr;
-    }
-    if (std::optional<TempFile> temp = CreateTempFile(calls_, target->folder, target->name)) {
-        return std::make_unique<ReplacingOutputFile>(calls_, std::move(*temp), std::move(*target));
-    }
-    ::close(target->folder);
-    return nullptr;
+    return errno == ENOENT ? CreateNewFile(calls_, *end) : nullptr;
 }
 
 bool NativeFileSystem::SameFile(const std::string& a, const std::string& b) {
