@@ -58,10 +58,10 @@ bool WriteAll(const FileCalls& calls, int fd, std::string_view data) {
     return true;
 }
 
-// A file system that cannot sync at all says so with EINVAL; that is no
-// reason to fail the write. Every other failure is.
+// A file system that cannot sync at all says so with EINVAL or ENOTSUP;
+// that is no reason to fail the write. Every other failure is.
 bool SyncFile(const FileCalls& calls, int fd) {
-    return calls.fsync(fd) == 0 || errno == EINVAL;
+    return calls.fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
 }
 
 bool CloseChecked(int fd) {
