@@ -37,6 +37,8 @@ std::string_view PresenceText(BlockPresence presence) {
             return "no block: no start line";
         case BlockPresence::NoEndLine:
             return "no block: no end line";
+        case BlockPresence::TooLarge:
+            return "no block: larger than 8 MiB";
     }
     return "";
 }

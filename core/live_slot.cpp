@@ -61,6 +61,9 @@ public:
         return equal_ && at_ == tail_.size();
     }
 
+    // The bytes the expansion has given so far.
+    std::size_t Expanded() const { return at_; }
+
     const std::string& SeenDate() const { return date_; }
     const std::string& SeenTime() const { return time_; }
 
@@ -135,6 +138,12 @@ public:
                 comparison_.Text(line);
                 break;
         }
+        // As when the slot is applied, an ordinary line that takes the
+        // expansion past the limit makes the block too large to use.
+        if (!IsPlaceholderLine(line) && comparison_.Expanded() > kBlockSizeLimit) {
+            presence_ = BlockPresence::TooLarge;
+            phase_ = Phase::Done;
+        }
     }
 
     // The base file ended inside the block. As when a slot is applied, a
@@ -177,7 +186,7 @@ bool StartNextBlock(BaseFileReader& base, std::vector<SlotTrack>& tracks) {
 // Gives one line to every open block, then starts the waiting slots whose
 // start line it is; false at the end of the file.
 bool FeedNextLine(BaseFileReader& base, std::vector<SlotTrack>& tracks, std::string& line) {
-    if (!base.NextLine(line)) {
+    if (!base.NextLine(line, kBlockSizeLimit)) {
         return false;
     }
     std::vector<SlotTrack*> starting;
@@ -191,11 +200,13 @@ bool FeedNextLine(BaseFileReader& base, std::vector<SlotTrack>& tracks, std::str
     for (SlotTrack* track : starting) {
         track->Start();
     }
-    return true;
+    // A line cut at the limit has made every open block too large, and the
+    // reader cannot go on past it.
+    return line.size() <= kBlockSizeLimit;
 }
 
-// The longest tail compared: far beyond any mail's closing text, and a
-// bound on what a device named as the tail (/dev/zero) can make us read.
+// The longest tail compared: far beyond what any block may expand to, so a
+// huge file named as the tail is not read whole to find it holds no slot.
 constexpr std::size_t kLongestTail = std::size_t{64} << 20;
 
 }  // namespace

@@ -14,7 +14,7 @@
 
 namespace tarnwick {
 
-enum class BlockPresence { Found, NoStartLine, NoEndLine };
+enum class BlockPresence { Found, NoStartLine, NoEndLine, TooLarge };
 
 struct SlotScan {
     std::array<BlockPresence, kSlotCount> blocks{};
@@ -26,7 +26,8 @@ struct SlotScan {
 
 // Reads the base file once for all seven slots and compares each block's
 // expansion with `tail` as it goes, so memory does not grow with the base
-// file. `keyNames` holds the slots' key names.
+// file. `keyNames` holds the slots' key names. A block whose expansion would
+// exceed kBlockSizeLimit is never applied, so it holds no tail.
 SlotScan ScanSlots(BaseFileReader& base, const std::array<std::string, 8>& keyNames, std::string_view tail);
 
 enum class LiveOutcome { Slot, NoneOfTheSeven, NoTailFile, Failed };

@@ -89,10 +89,11 @@ long long RoundHalfToEven(const LeadingDecimal& number) {
 
 Settings::Settings(ProfileStore& store, std::string_view lineEnd) : store_(store), lineEnd_(lineEnd) {}
 
-bool Settings::GetProfile(std::string_view section, std::string_view key, std::string& value) {
+bool Settings::GetProfile(std::string_view section, std::string_view key, std::string& value,
+                          std::size_t limit) {
     std::optional<std::string> loaded;
     const std::optional<std::string>& text = batchText_ ? *batchText_ : (loaded = store_.Load());
-    value = text ? IniRead(*text, section, key) : std::string();
+    value = text ? IniRead(*text, section, key, limit) : std::string();
     return !value.empty();
 }
 

@@ -151,7 +151,9 @@ public:
         text = std::string(newText);
         return true;
     }
+    std::string Location() const override { return location; }
     std::optional<std::string> text;
+    std::string location;
     bool failStores = false;
     int loads = 0;
     int stores = 0;

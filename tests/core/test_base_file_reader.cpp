@@ -53,6 +53,18 @@ TEST(BaseFileReader, EveryLineEndEndsOneLineWhereverTheBlocksSplit) {
         {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
         {"a\r\rb\r", {"a", "", "b"}},
         {"\n\r\n\n x \t\v", {"", "", "", " x \t\v"}},
+        // A byte-order mark is dropped at the very start only, and only whole.
+        {"\xEF\xBB\xBF\xEF\xBB\xBF"
+         "a\nb\xEF\xBB\xBF",
+         {"\xEF\xBB\xBF"
+          "a",
+          "b\xEF\xBB\xBF"}},
+        {"\xEF\xBB\xBF", {}},
+        {"\xEF\xBB\xBF\r\n", {""}},
+        {"\xEF\xBB"
+         "a",
+         {"\xEF\xBB"
+          "a"}},
     };
     for (const auto& [text, lines] : cases) {
         for (const auto& split : kSplits) {
@@ -71,6 +83,7 @@ TEST(BaseFileReader, SkipsPastTheFirstLineThatTrimsToTheText) {
         {spaces + "//START K1" + spaces + "\rA", Lines{"A"}},
         {"//START K1" + spaces + "x\n//START K1 \nA", Lines{"A"}},
         {std::string(5000, 'x') + "//START K1\n//START K1\nA", Lines{"A"}},
+        {"\xEF\xBB\xBF//START K1\nA", Lines{"A"}},
         {"//START K1\r\n", none},  // the start line is the last line
         {"//start K1\nA", none},
         {"//START  K1\nA", none},

@@ -143,6 +143,24 @@ TEST(ScanSlots, TellsWhyABlockIsMissing) {
     }
 }
 
+// A block is never applied once its expansion would pass the limit, so such
+// a block holds no tail, whether one line or many take it there.
+TEST(ScanSlots, ABlockOverTheLimitHoldsNoTail) {
+    const std::string half(kBlockSizeLimit / 2, 'x');
+    for (const std::string& body :
+         {half + "\n" + half + "\n", std::string(kBlockSizeLimit + 1, 'x') + "\n"}) {
+        const SlotScan scan =
+            Scan("//START PRIV-2\n" + body + "//END\n", body, BaseFileReader::kDefaultBlockSize);
+        EXPECT_EQ(scan.blocks[3], BlockPresence::TooLarge);
+        EXPECT_EQ(scan.live, std::nullopt);
+    }
+    // Up to the limit the block is in use.
+    const std::string fits(kBlockSizeLimit - 1, 'x');
+    EXPECT_EQ(
+        Scan("//START PRIV-2\n" + fits + "\n//END\n", fits + "\n", BaseFileReader::kDefaultBlockSize).live,
+        3);
+}
+
 TEST(FindLiveTail, TellsAMissingTailFromFilesThatCannotBeRead) {
     struct Case {
         const char* name;
