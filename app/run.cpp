@@ -9,6 +9,7 @@
 #include "platform/native_file_system.h"
 #include "platform/process.h"
 #include "platform/profile_file.h"
+#include "platform/standard_output.h"
 
 #ifdef TARNWICK_WITH_GUI
 #include "app/gui_entry.h"
@@ -18,9 +19,6 @@
 namespace tarnwick {
 
 namespace {
-
-// Exit status of window mode when no window can be shown.
-constexpr int kNoWindowStatus = 2;
 
 // The command line as one text: the arguments joined by single spaces, so
 // `tarnwick "PRIV-2 NOMSG"` and `tarnwick PRIV-2 NOMSG` read alike.
@@ -39,7 +37,7 @@ int NoWindowAvailable(MessageService& console, std::string_view reason) {
     std::string text(reason);
     text += "\r\nTo switch the tail without a window, name a slot: tarnwick PRIV-2";
     console.Show(text, MessageKind::Error);
-    return kNoWindowStatus;
+    return kCannotRunStatus;
 }
 
 #ifdef TARNWICK_WITH_GUI
@@ -103,8 +101,9 @@ int Run(int argc, char** argv) {
 #endif
     };
 
+    StandardOutput output;
     AppState state;
-    return Main(state, services, JoinArguments(argc, argv), showMainWindow);
+    return Main(state, services, JoinArguments(argc, argv), showMainWindow, output);
 }
 
 }  // namespace tarnwick

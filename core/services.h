@@ -29,6 +29,16 @@ struct LocalTime {
     int second = 0;
 };
 
+// Where the text that is a command's whole point goes (the usage, the
+// version, the live slot): standard output, or what stands for it where a
+// program has no console.
+class TextOutput {
+public:
+    virtual ~TextOutput() = default;
+    // Lines end in LF.
+    virtual void Write(std::string_view text) = 0;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;

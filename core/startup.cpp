@@ -1,7 +1,11 @@
 #include "core/startup.h"
 
+#include <array>
+#include <utility>
+
 #include "core/tail_engine.h"
 #include "core/text.h"
+#include "core/usage.h"
 
 namespace tarnwick {
 
@@ -14,6 +18,22 @@ std::optional<int> SlotOfKeyName(std::string_view word) {
         }
     }
     return std::nullopt;
+}
+
+constexpr std::string_view kOptionPrefix = "--";
+
+constexpr std::array<std::pair<std::string_view, CommandOption>, 2> kOptions = {{
+    {"--help", CommandOption::Help},
+    {"--version", CommandOption::Version},
+}};
+
+CommandOption OptionOfWord(std::string_view word) {
+    for (const auto& [name, option] : kOptions) {
+        if (word == name) {
+            return option;
+        }
+    }
+    return CommandOption::Unknown;
 }
 
 void ReadCaptions(AppState& state, Settings& settings) {
@@ -38,8 +58,14 @@ CommandLine ParseCommandLine(std::string_view text) {
     CommandLine command;
     const std::string_view line = TrimSpaces(text);
     const std::size_t space = line.find(' ');
+    const std::string_view word = line.substr(0, space);
+    if (word.starts_with(kOptionPrefix)) {
+        command.option = OptionOfWord(word);
+        command.optionWord = word;
+        return command;
+    }
     // Only the first word decides the mode; an unknown one means window mode.
-    command.slot = SlotOfKeyName(ToUpperAscii(line.substr(0, space)));
+    command.slot = SlotOfKeyName(ToUpperAscii(word));
     // Exactly one space, then exactly NOMSG in any case.
     if (space != std::string_view::npos) {
         command.noMsg = ToUpperAscii(line.substr(space + 1)) == "NOMSG";
@@ -48,10 +74,23 @@ CommandLine ParseCommandLine(std::string_view text) {
 }
 
 int Main(AppState& state, Services& services, std::string_view commandLine,
-         const MainWindowLauncher& showMainWindow) {
+         const MainWindowLauncher& showMainWindow, TextOutput& output) {
+    const CommandLine command = ParseCommandLine(commandLine);
+    switch (command.option) {
+        case CommandOption::Help:
+            output.Write(UsageText());
+            return 0;
+        case CommandOption::Version:
+            output.Write(VersionText());
+            return 0;
+        case CommandOption::Unknown:
+            services.messages.Show(UnknownOptionError(command.optionWord), MessageKind::Error);
+            return kCannotRunStatus;
+        default:
+            break;
+    }
     FillSlotTable(state);
     ReadCaptions(state, services.settings);
-    const CommandLine command = ParseCommandLine(commandLine);
     ReadFileSettings(state, services.settings);
     if (!command.slot) {
         return showMainWindow(state);

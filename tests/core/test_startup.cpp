@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "core/settings.h"
@@ -12,11 +13,13 @@ using testing::MemoryFileSystem;
 using testing::MemoryProfileStore;
 using testing::RecordedMessage;
 using testing::RecordingMessages;
+using testing::RecordingOutput;
 
 struct CommandLineCase {
     const char* text;
     std::optional<int> slot;
     bool noMsg;
+    CommandOption option = CommandOption::None;
 };
 
 class ParseCommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
@@ -26,6 +29,7 @@ TEST_P(ParseCommandLineTest, PicksSlotAndMessageFlag) {
     const CommandLine command = ParseCommandLine(c.text);
     EXPECT_EQ(command.slot, c.slot) << '"' << c.text << '"';
     EXPECT_EQ(command.noMsg, c.noMsg) << '"' << c.text << '"';
+    EXPECT_EQ(command.option, c.option) << '"' << c.text << '"';
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -43,17 +47,26 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"PRIV-8", std::nullopt, false}, CommandLineCase{"OFFI-1NOMSG", std::nullopt, false},
         CommandLineCase{"NOMSG PRIV-2", std::nullopt, false}, CommandLineCase{"PRIV-", std::nullopt, false},
         // Upper-casing is ASCII only: a dotless i is no "I".
-        CommandLineCase{"offı-1", std::nullopt, false}));
+        CommandLineCase{"offı-1", std::nullopt, false},
+        // A first word starting with "--" is an option, spelled exactly.
+        CommandLineCase{" --help ", std::nullopt, false, CommandOption::Help},
+        CommandLineCase{"--version PRIV-2", std::nullopt, false, CommandOption::Version},
+        CommandLineCase{"--HELP", std::nullopt, false, CommandOption::Unknown},
+        CommandLineCase{"--PRIV-2", std::nullopt, false, CommandOption::Unknown},
+        CommandLineCase{"-h", std::nullopt, false}, CommandLineCase{"PRIV-2 --help", 3, false}));
 
 class MainTest : public ::testing::Test {
 protected:
     int RunMain(std::string_view commandLine) {
         Services services{messages, clock, files, settings, "\n"};
-        return Main(state, services, commandLine, [this](AppState& shown) {
-            ++windowShown;
-            EXPECT_EQ(&shown, &state);
-            return 0;
-        });
+        return Main(
+            state, services, commandLine,
+            [this](AppState& shown) {
+                ++windowShown;
+                EXPECT_EQ(&shown, &state);
+                return 0;
+            },
+            output);
     }
 
     void WriteSettings(std::string text) { store.text = std::move(text); }
@@ -63,9 +76,39 @@ protected:
     MemoryFileSystem files;
     MemoryProfileStore store;
     Settings settings{store, "\n"};
+    RecordingOutput output;
     AppState state;
     int windowShown = 0;
 };
+
+TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
+    struct Case {
+        const char* commandLine;
+        int status;
+        const char* output;  // a regular expression
+        std::vector<RecordedMessage> shown;
+    };
+    const std::vector<Case> cases = {
+        {"--help", 0, "^Usage:\n  tarnwick .*--status.*--refresh.*--list.*Tarnwick\\.ini.*\n$", {}},
+        {"--version", 0, "^tarnwick [0-9]+\\.[0-9]+\\.[0-9]+\n$", {}},
+        {"--status-of PRIV-2",
+         2,
+         "^$",
+         {{"Unknown option --status-of. See tarnwick --help.", MessageKind::Error}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        output.written.clear();
+        messages.shown.clear();
+        store.loads = 0;
+        EXPECT_EQ(RunMain(c.commandLine), c.status);
+        EXPECT_THAT(output.written, ::testing::MatchesRegex(c.output));
+        EXPECT_EQ(messages.shown, c.shown);
+        EXPECT_EQ(store.loads, 0);
+        EXPECT_EQ(windowShown, 0);
+        EXPECT_TRUE(files.readOpens.empty());
+    }
+}
 
 TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
     WriteSettings(

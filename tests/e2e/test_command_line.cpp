@@ -143,6 +143,9 @@ protected:
             for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
                 ::unsetenv(name);
             }
+            if (!display_.empty()) {
+                ::setenv("DISPLAY", display_.c_str(), 1);
+            }
             // The per-user settings folder, should the program look there, is ours.
             ::setenv("HOME", (root_ + "/home").c_str(), 1);
             ::setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
@@ -167,6 +170,7 @@ protected:
 
     std::string root_;
     std::string work_;
+    std::string display_;  // DISPLAY for the runs; none when empty
 };
 
 TEST_F(CommandLineTest, SlotIsAppliedAndNomsgSilencesTheMessage) {
@@ -283,6 +287,28 @@ TEST_F(CommandLineTest, WindowModeWithoutADisplayEndsWithStatusTwo) {
         EXPECT_THAT(result.err, HasSubstr("display"));
         EXPECT_EQ(Snapshot(), before);
     }
+}
+
+TEST_F(CommandLineTest, HelpAndVersionPrintWithOrWithoutADisplay) {
+    Prepare();
+    const auto before = Snapshot();
+    // A display that cannot be reached: printing must not try it.
+    for (const std::string display : {"", ":97"}) {
+        display_ = display;
+        for (const auto& [option, start] : std::vector<std::pair<std::string, std::string>>{
+                 {"--help", "Usage:\n"}, {"--version", "tarnwick " TARNWICK_VERSION "\n"}}) {
+            SCOPED_TRACE(option + " DISPLAY=" + display);
+            const RunResult result = Run({option});
+            EXPECT_EQ(result.status, 0) << result;
+            EXPECT_THAT(result.out, StartsWith(start));
+            EXPECT_EQ(result.err, "");
+        }
+    }
+    display_.clear();
+    const RunResult result = Run({"--frobnicate"});
+    EXPECT_EQ(result.status, 2) << result;
+    EXPECT_EQ(result.err, "Set Vellicor: error: Unknown option --frobnicate. See tarnwick --help.\n");
+    EXPECT_EQ(Snapshot(), before);
 }
 
 TEST_F(CommandLineTest, GarbageAndHugeInputsNeverCrashOrHang) {
