@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +26,10 @@ public:
     // is a start line such as "//START PRIV-2": not empty, no spaces at its
     // ends, no line end inside.
     bool SkipPastLine(std::string_view trimmedLine);
+
+    // As SkipPastLine for the first line that equals any of `trimmedLines`,
+    // which all start with the same byte; the index of the one found.
+    std::optional<std::size_t> SkipPastFirstOf(std::span<const std::string_view> trimmedLines);
 
     // The next line without its line end; false at the end of the file.
     bool NextLine(std::string& line);

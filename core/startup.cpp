@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "core/live_commands.h"
 #include "core/tail_engine.h"
 #include "core/text.h"
 #include "core/usage.h"
@@ -22,9 +23,12 @@ std::optional<int> SlotOfKeyName(std::string_view word) {
 
 constexpr std::string_view kOptionPrefix = "--";
 
-constexpr std::array<std::pair<std::string_view, CommandOption>, 2> kOptions = {{
+constexpr std::array<std::pair<std::string_view, CommandOption>, 5> kOptions = {{
     {"--help", CommandOption::Help},
     {"--version", CommandOption::Version},
+    {"--status", CommandOption::Status},
+    {"--refresh", CommandOption::Refresh},
+    {"--list", CommandOption::List},
 }};
 
 CommandOption OptionOfWord(std::string_view word) {
@@ -86,12 +90,25 @@ int Main(AppState& state, Services& services, std::string_view commandLine,
         case CommandOption::Unknown:
             services.messages.Show(UnknownOptionError(command.optionWord), MessageKind::Error);
             return kCannotRunStatus;
-        default:
+        case CommandOption::None:
+        case CommandOption::Status:
+        case CommandOption::Refresh:
+        case CommandOption::List:
             break;
     }
     FillSlotTable(state);
     ReadCaptions(state, services.settings);
     ReadFileSettings(state, services.settings);
+    switch (command.option) {
+        case CommandOption::Status:
+            return PrintLiveSlot(state, services, output);
+        case CommandOption::Refresh:
+            return RefreshLiveSlot(state, services);
+        case CommandOption::List:
+            return ListSlots(state, services, output);
+        default:
+            break;
+    }
     if (!command.slot) {
         return showMainWindow(state);
     }

@@ -108,43 +108,62 @@ std::string TimeText(const LocalTime& time) {
     return JoinPadded(time.hour, 2, time.minute, time.second, ':');
 }
 
+std::string StartLine(std::string_view key) {
+    std::string line(kStartMarker);
+    line += key;
+    return line;
+}
+
+bool IsEndLine(std::string_view line) {
+    return TrimSpaces(line) == kEndLine;
+}
+
+BlockStep NextBlockStep(std::string_view line, bool& joined) {
+    if (line == kDatePlaceholder || line == kTimePlaceholder) {
+        joined = false;
+        return line == kDatePlaceholder ? BlockStep::AppendDate : BlockStep::AppendTime;
+    }
+    if (joined) {
+        return BlockStep::CompleteThenText;
+    }
+    joined = true;
+    return BlockStep::AppendText;
+}
+
 TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock& clock,
                               const CompletedLineSink& sink) {
     TailExpansion result;
-    std::string startLine(kStartMarker);
-    startLine += key;
-    if (!base.SkipPastLine(startLine)) {
+    if (!base.SkipPastLine(StartLine(key))) {
         result.outcome = base.ReadFailed() ? TailOutcome::ReadFailed : TailOutcome::StartNotFound;
         return result;
     }
 
-    // A placeholder joins its text to the pending line, and the ordinary line
-    // right after a placeholder is joined too; any other ordinary line starts
-    // a new output line.
-    std::string pending;
+    std::string pending;  // the output line being built
     bool joined = false;
     bool ended = false;
     std::string line;
     while (base.NextLine(line)) {
-        if (TrimSpaces(line) == kEndLine) {
+        if (IsEndLine(line)) {
             ended = true;
             break;
         }
-        if (line == kDatePlaceholder) {
-            pending += DateText(clock.Now());
-            joined = false;
-        } else if (line == kTimePlaceholder) {
-            pending += TimeText(clock.Now());
-            joined = false;
-        } else if (joined) {
-            if (!sink(pending)) {
-                result.outcome = TailOutcome::WriteFailed;
-                return result;
-            }
-            pending.swap(line);
-        } else {
-            pending += line;
-            joined = true;
+        switch (NextBlockStep(line, joined)) {
+            case BlockStep::AppendDate:
+                pending += DateText(clock.Now());
+                break;
+            case BlockStep::AppendTime:
+                pending += TimeText(clock.Now());
+                break;
+            case BlockStep::CompleteThenText:
+                if (!sink(pending)) {
+                    result.outcome = TailOutcome::WriteFailed;
+                    return result;
+                }
+                pending.swap(line);
+                break;
+            case BlockStep::AppendText:
+                pending += line;
+                break;
         }
     }
     // A failed read looks like the end of the file to the reader; the block
@@ -178,8 +197,7 @@ std::string StartNotFoundError(std::string_view key) {
     std::string text = "INPUT SOURCE ERROR !!!";
     text += kCrLf;
     text += "NOT FOUND - ";
-    text += kStartMarker;
-    text += key;
+    text += StartLine(key);
     return text;
 }
 

@@ -30,6 +30,20 @@ using CompletedLineSink = std::function<bool(std::string_view line)>;
 std::string DateText(const LocalTime& time);
 std::string TimeText(const LocalTime& time);
 
+// The line that starts the block of key name `key`: "//START " + key.
+std::string StartLine(std::string_view key);
+
+// Whether a block line ends the block: "//END" with spaces around.
+bool IsEndLine(std::string_view line);
+
+// What one line inside a block adds to the output. A placeholder line adds
+// its date or time to the line being built, and the ordinary line right
+// after a placeholder is joined to it too; any other ordinary line first
+// completes the line being built. `joined` carries that between the lines
+// of one block and starts false.
+enum class BlockStep { AppendText, CompleteThenText, AppendDate, AppendTime };
+BlockStep NextBlockStep(std::string_view line, bool& joined);
+
 // Expands the block of key name `key`. The clock is read once per
 // placeholder line.
 TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock& clock,

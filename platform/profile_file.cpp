@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "core/whole_file.h"
 
 #ifndef _WIN32
 #include <pwd.h>
@@ -32,24 +33,11 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
 // large to be one of ours.
 std::optional<std::string> ReadProfile(FileSystem& files, const std::string& path) {
     std::unique_ptr<InputFile> file = files.OpenForReading(path);
-    if (!file) {
+    std::string text;
+    if (!file || ReadWholeFile(*file, kProfileSizeLimit, text) != WholeFileRead::Complete) {
         return std::nullopt;
     }
-    std::string text;
-    std::vector<char> block(std::size_t{64} << 10);
-    for (;;) {
-        const std::ptrdiff_t count = file->Read(block.data(), block.size());
-        if (count < 0) {
-            return std::nullopt;
-        }
-        if (count == 0) {
-            return text;
-        }
-        text.append(block.data(), static_cast<std::size_t>(count));
-        if (text.size() > kProfileSizeLimit) {
-            return std::nullopt;
-        }
-    }
+    return text;
 }
 
 bool Exists(const std::string& path) {

@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include "core/settings.h"
 #include "core/startup.h"
 #include "tests/fakes.h"
@@ -53,6 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"--version PRIV-2", std::nullopt, false, CommandOption::Version},
         CommandLineCase{"--HELP", std::nullopt, false, CommandOption::Unknown},
         CommandLineCase{"--PRIV-2", std::nullopt, false, CommandOption::Unknown},
+        CommandLineCase{"--status", std::nullopt, false, CommandOption::Status},
+        CommandLineCase{"--refresh NOMSG", std::nullopt, false, CommandOption::Refresh},
+        CommandLineCase{"--list", std::nullopt, false, CommandOption::List},
         CommandLineCase{"-h", std::nullopt, false}, CommandLineCase{"PRIV-2 --help", 3, false}));
 
 class MainTest : public ::testing::Test {
@@ -107,6 +113,76 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
         EXPECT_EQ(store.loads, 0);
         EXPECT_EQ(windowShown, 0);
         EXPECT_TRUE(files.readOpens.empty());
+    }
+}
+
+// The block has a date and a time; the tail on file holds others.
+TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
+    const std::string base = "//START OFFI-1\nA\n//END\n//START PRIV-2\nSent \n%DATE\n \n%TIME\n//END\n";
+    const std::string oldTail = "Sent 2001.02.03 04:05:06\r\n";
+    const std::string none =
+        "The tail file holds none of the seven slots: it was edited or written by something else.";
+    struct Case {
+        const char* commandLine;
+        std::optional<std::string> tail;  // none: no tail file
+        int status;
+        std::string output;
+        std::vector<RecordedMessage> shown;
+        std::optional<std::string> tailAfter;
+    };
+    const std::vector<Case> cases = {
+        {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n", {}, oldTail},
+        {"--status", "A\n", 0, "OFFI-1 Set Official 1\n", {}, "A\n"},
+        {"--status", "Sent 2001.02.03 04:05:06 \n", 3, none + "\n", {}, "Sent 2001.02.03 04:05:06 \n"},
+        {"--status",
+         std::nullopt,
+         3,
+         "The tail file holds nothing: there is no tail file yet.\n",
+         {},
+         std::nullopt},
+        {"--refresh", oldTail, 0, "", {}, "Sent 2003.01.11 06:02:30\n"},
+        {"--refresh", "B\n", 3, "", {{none + " Nothing was written.", MessageKind::Warning}}, "B\n"},
+        {"--list",
+         "B\n",
+         0,
+         "OFFI-1 Set Official 1: block found\nOFFI-2 Set Official 2: no block: no start line\n"
+         "PRIV-1 Set Private 1: no block: no start line\nPRIV-2 Weekend: block found\n"
+         "PRIV-3 Set Private 3: no block: no start line\nPRIV-4 Set Private 4: no block: no start line\n"
+         "PRIV-5 Set Private 5: no block: no start line\n",
+         {},
+         "B\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.commandLine) + " " + ::testing::PrintToString(c.tail));
+        WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\nNoMsg=OF\n[CAPTION]\nPRIV-2=Weekend\n");
+        files.files = {{"base", base}};
+        if (c.tail) {
+            files.files["tail"] = *c.tail;
+        }
+        output.written.clear();
+        messages.shown.clear();
+        EXPECT_EQ(RunMain(c.commandLine), c.status);
+        EXPECT_EQ(output.written, c.output);
+        EXPECT_EQ(messages.shown, c.shown);
+        EXPECT_EQ(files.files.contains("tail") ? std::optional(files.files["tail"]) : std::nullopt,
+                  c.tailAfter);
+        EXPECT_EQ(windowShown, 0);
+        EXPECT_EQ(store.stores, 0);
+    }
+}
+
+TEST_F(MainTest, LiveSlotOptionsReportFailuresWithStatusOne) {
+    for (const char* commandLine : {"--status", "--refresh", "--list"}) {
+        SCOPED_TRACE(commandLine);
+        WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\n");
+        files.files = {{"tail", "x\n"}};
+        messages.shown.clear();
+        output.written.clear();
+        EXPECT_EQ(RunMain(commandLine), 1);
+        EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
+                                      {"INPUT FILE OPEN ERROR !!!\r\nFILE : base", MessageKind::Warning}}));
+        EXPECT_EQ(output.written, "");
+        EXPECT_EQ(files.files, (std::map<std::string, std::string>{{"tail", "x\n"}}));
     }
 }
 

@@ -201,6 +201,7 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
         std::string dest;
         bool unprivileged;
         std::string err;
+        std::vector<std::string> arguments = {"PRIV-2"};
     };
     const std::vector<Case> cases = {
         {"no start line", "//START PRIV-1\nx\n//END\n", "base.txt", "tail.txt", false,
@@ -215,6 +216,27 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
          true, notFound + "//END\n"},
         {"device refuses the write", kBase, "base.txt", "/dev/full", false,
          "Set Vellicor: warning: OUTPUT FILE WRITE ERROR !!!\nFILE : /dev/full\n"},
+        {"--status, missing base file",
+         kBase,
+         "none",
+         "tail.txt",
+         false,
+         inputOpen + Path("none") + "\n",
+         {"--status"}},
+        {"--refresh, base file is a folder",
+         kBase,
+         "locked",
+         "tail.txt",
+         false,
+         inputOpen + Path("locked") + "\n",
+         {"--refresh"}},
+        {"--list, missing base file",
+         kBase,
+         "none",
+         "tail.txt",
+         false,
+         inputOpen + Path("none") + "\n",
+         {"--list"}},
     };
     fs::create_directory(Path("locked"));
     WriteAll(Path("locked/tail.txt"), kOldTail);
@@ -232,7 +254,7 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
         Prepare(c.base, c.dest, c.source);
         const auto before = Snapshot();
         const std::string destBefore = State(Path(c.dest));
-        const RunResult result = Run({"PRIV-2"}, c.unprivileged);
+        const RunResult result = Run(c.arguments, c.unprivileged);
         EXPECT_EQ(result.status, 1) << result;
         EXPECT_EQ(result.err, c.err);
         EXPECT_EQ(result.out, "");
@@ -309,6 +331,44 @@ TEST_F(CommandLineTest, HelpAndVersionPrintWithOrWithoutADisplay) {
     EXPECT_EQ(result.status, 2) << result;
     EXPECT_EQ(result.err, "Set Vellicor: error: Unknown option --frobnicate. See tarnwick --help.\n");
     EXPECT_EQ(Snapshot(), before);
+}
+
+// A tail written on another day is seen, refreshed to now, and once edited
+// left alone.
+TEST_F(CommandLineTest, StatusRefreshAndListFollowTheTail) {
+    const std::string none =
+        "The tail file holds none of the seven slots: it was edited or written by something else.";
+    Prepare("//START PRIV-2\r\nSent \r\n%DATE\r\n//END\r\n");
+    const auto step = [&](const char* name, std::vector<std::string> arguments, int status,
+                          const std::string& outPattern, const std::string& err) {
+        SCOPED_TRACE(name);
+        const RunResult result = Run(std::move(arguments));
+        EXPECT_EQ(result.status, status) << result;
+        EXPECT_THAT(result.out, ::testing::MatchesRegex(outPattern));
+        EXPECT_EQ(result.err, err);
+    };
+    step("an old tail holds no slot", {"--status"}, 3, none + "\n", "");
+    WriteAll(Path("tail.txt"), "Sent 2001.02.03\r\n");
+    step("an old date", {"--status"}, 0, "PRIV-2 Set Private 2, 2001\\.02\\.03\n", "");
+    step("refreshed", {"--refresh"}, 0, "", "");
+    EXPECT_THAT(ReadAll(Path("tail.txt")),
+                ::testing::MatchesRegex("Sent 20[0-9][0-9]\\.[01][0-9]\\.[0-3][0-9]\n"));
+    EXPECT_NE(ReadAll(Path("tail.txt")), "Sent 2001.02.03\n");
+    WriteAll(Path("tail.txt"), "Sent 2001.02.03 \n");
+    const std::string edited = State(Path("tail.txt"));
+    step("an edited tail is not refreshed", {"--refresh"}, 3, "",
+         "Set Vellicor: warning: " + none + " Nothing was written.\n");
+    EXPECT_EQ(State(Path("tail.txt")), edited);
+    fs::remove(Path("tail.txt"));
+    step("no tail yet", {"--status"}, 3, "The tail file holds nothing: there is no tail file yet\\.\n", "");
+    step("list", {"--list"}, 0,
+         "OFFI-1 Set Official 1: no block: no start line\n(.*\n){2}PRIV-2 Set Private 2: block "
+         "found\n(.*\n){3}",
+         "");
+    EXPECT_EQ(Snapshot().size(), 2u) << "nothing else written";
+    WriteSettings("[FILES]\nDEST=/dev/zero\nSOURCE=" + Path("base.txt") + "\n");
+    step("a tail that never ends", {"--refresh"}, 3, "",
+         "Set Vellicor: warning: " + none + " Nothing was written.\n");
 }
 
 TEST_F(CommandLineTest, GarbageAndHugeInputsNeverCrashOrHang) {
