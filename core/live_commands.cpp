@@ -55,6 +55,25 @@ std::string LiveSlotText(const AppState& state, const SlotScan& scan) {
     return text;
 }
 
+std::string LiveStatusLine(const AppState& state, const LiveTail& live) {
+    std::string line = "Live: ";
+    switch (live.outcome) {
+        case LiveOutcome::Slot:
+            line += LiveSlotText(state, live.scan);
+            break;
+        case LiveOutcome::NoneOfTheSeven:
+            line += "none of the seven";
+            break;
+        case LiveOutcome::NoTailFile:
+            line += "no tail file yet";
+            break;
+        case LiveOutcome::Failed:
+            line += "unknown, a file cannot be read";
+            break;
+    }
+    return line;
+}
+
 int PrintLiveSlot(const AppState& state, Services& services, TextOutput& output) {
     const LiveTail live = FindLiveTail(state, services.files);
     if (const std::optional<int> status = NoLiveSlotStatus(live, services)) {

@@ -13,8 +13,9 @@ namespace tarnwick {
 // any: "Weekend, 2026.12.06 14:05:09".
 std::string LiveSlotText(const AppState& state, const SlotScan& scan);
 
-inline constexpr std::string_view kNoneOfTheSeven = "none of the seven";
-inline constexpr std::string_view kNoTailFileYet = "no tail file yet";
+// The main window's status line: "Live: " and LiveSlotText, or "Live: none
+// of the seven", "Live: no tail file yet", or that a file cannot be read.
+std::string LiveStatusLine(const AppState& state, const LiveTail& live);
 
 // --status: prints "<key name> <LiveSlotText>" and returns 0; says which
 // of the seven it is not and returns kNoLiveStatus; 1 after a failure.

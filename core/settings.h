@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -54,6 +55,21 @@ class Settings {
 public:
     explicit Settings(ProfileStore& store, std::string_view lineEnd = kLineEnd);
 
+    // While one lives, reads share one load of the file, as when the start
+    // reads a dozen values at once. A write ends it: later reads load anew.
+    class ReadBatch {
+    public:
+        explicit ReadBatch(Settings& settings) : settings_(settings) {
+            settings_.batchText_ = settings_.store_.Load();
+        }
+        ~ReadBatch() { settings_.batchText_.reset(); }
+        ReadBatch(const ReadBatch&) = delete;
+        ReadBatch& operator=(const ReadBatch&) = delete;
+
+    private:
+        Settings& settings_;
+    };
+
     // True when a non-empty value was found; value holds what was read
     // (empty when the key or the file is missing), at most 255 bytes.
     bool GetProfile(std::string_view section, std::string_view key, std::string& value);
@@ -77,6 +93,8 @@ public:
 private:
     ProfileStore& store_;
     std::string lineEnd_;
+    // The file's text loaded for an open ReadBatch.
+    std::optional<std::optional<std::string>> batchText_;
 };
 
 // A stored position: the leading decimal number of the text, rounded to the

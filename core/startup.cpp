@@ -97,8 +97,11 @@ int Main(AppState& state, Services& services, std::string_view commandLine,
             break;
     }
     FillSlotTable(state);
-    ReadCaptions(state, services.settings);
-    ReadFileSettings(state, services.settings);
+    {
+        const Settings::ReadBatch batch(services.settings);
+        ReadCaptions(state, services.settings);
+        ReadFileSettings(state, services.settings);
+    }
     switch (command.option) {
         case CommandOption::Status:
             return PrintLiveSlot(state, services, output);

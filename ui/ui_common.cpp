@@ -1,9 +1,11 @@
 #include "ui/ui_common.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
@@ -103,6 +105,35 @@ QLabel* AddNotice(QWidget* window, int rightTwips, int topTwips, int heightTwips
     const int height = std::max(Px(heightTwips), notice->height());
     notice->setGeometry(Px(rightTwips) - notice->width(), Px(topTwips), notice->width(), height);
     return notice;
+}
+
+void SetSlotButtonText(QPushButton* button, int slot, std::string_view caption) {
+    const QString whole = FromLocal(caption);
+    const QString accessKey = FromLocal(ButtonText(slot, {}));
+    button->setToolTip(whole);
+    button->setText(whole + accessKey);
+    // The caption gives up what the text is too wide by, and again should
+    // the ellipsis itself not fit.
+    const QFontMetrics metrics(button->font());
+    int room = metrics.horizontalAdvance(whole);
+    for (int excess = button->sizeHint().width() - button->width(); excess > 0 && room > 0;
+         excess = button->sizeHint().width() - button->width()) {
+        room -= excess;
+        button->setText(metrics.elidedText(whole, Qt::ElideRight, std::max(room, 0)) + accessKey);
+    }
+}
+
+void MarkLiveButton(QPushButton* button, bool live) {
+    button->setIcon(live ? ResourceIcon(QStringLiteral("live.svg")) : QIcon());
+    QFont font = button->font();
+    font.setBold(live);
+    button->setFont(font);
+    button->setAccessibleDescription(live ? QStringLiteral("live") : QString());
+}
+
+void SetElidedText(QLabel* label, const QString& text) {
+    label->setToolTip(text);
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
 }
 
 void KeepOnScreen(QWidget* window) {

@@ -27,6 +27,27 @@ TEST(SettingsGetProfile, FoundOnlyWhenNotEmpty) {
     EXPECT_EQ(value, "/t");
 }
 
+TEST(SettingsReadBatch, ReadsShareOneLoadUntilAWrite) {
+    MemoryProfileStore store;
+    Settings settings(store);
+    store.text = "[FILES]\nDEST=/a\n";
+    std::string value;
+    {
+        const Settings::ReadBatch batch(settings);
+        store.text = "[FILES]\nDEST=/edited meanwhile\n";
+        EXPECT_TRUE(settings.Get(keys::kDest, value));
+        EXPECT_EQ(value, "/a");
+        EXPECT_FALSE(settings.Get(keys::kSource, value));
+        EXPECT_EQ(store.loads, 1);
+        EXPECT_TRUE(settings.Put(keys::kSource, "/s"));
+        EXPECT_TRUE(settings.Get(keys::kDest, value));
+        EXPECT_EQ(value, "/edited meanwhile") << "a write ends the batch";
+    }
+    store.text = "[FILES]\nDEST=/b\n";
+    EXPECT_TRUE(settings.Get(keys::kDest, value));
+    EXPECT_EQ(value, "/b");
+}
+
 TEST(SettingsPutProfile, StoresOnlyWhatChangedAndReportsFailures) {
     MemoryProfileStore store;
     Settings settings(store, "\r\n");

@@ -203,6 +203,7 @@ TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
     EXPECT_EQ(state.NoStop, "OF");
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(files.readOpens.empty()) << "window mode touches no base file at start";
+    EXPECT_EQ(store.loads, 1) << "the settings file is read once for all eleven values";
 }
 
 TEST_F(MainTest, CommandLineAppliesSlotAndNeverWritesSettings) {
