@@ -371,8 +371,10 @@ std::string FolderOf(std::string_view path) {
 
 int ShowMainWindow(AppState& state, WindowServices& services) {
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
-    QApplication::setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg")));
     frmMain window(state, services);
+    // The default icon of the message boxes, once the window is up.
+    WhenFirstPainted(&window,
+                     [] { QApplication::setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg"))); });
     window.show();
     QApplication::exec();
     return 0;

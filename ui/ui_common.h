@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -77,8 +78,14 @@ struct WindowDesign {
     QColor background;
 };
 
-// Names, titles, sizes and colours a window as designed.
+// Names, titles, sizes and colours a window as designed. The icon follows
+// once the window is first painted: drawing an SVG icon in every size the
+// window system asks for would hold up the window's appearance.
 void ApplyWindowDesign(QWidget* window, const WindowDesign& design);
+
+// Runs `action` once, when the widget is first painted, which is after the
+// window system has shown it.
+void WhenFirstPainted(QWidget* widget, std::function<void()> action);
 
 // The one-line notice (program name and version) shared by all windows:
 // right-aligned with its right edge at rightTwips, sized to its text.
@@ -89,8 +96,9 @@ QLabel* AddNotice(QWidget* window, int rightTwips, int topTwips, int heightTwips
 // start and the " (3)" stay in sight; the tooltip holds the whole caption.
 void SetSlotButtonText(QPushButton* button, int slot, std::string_view caption);
 
-// Marks the button of the slot the tail file holds: a check-mark icon and
-// bold text, which read at a glance in every colour theme. Set the text
+// Marks the button of the slot the tail file holds: a check-mark icon in the
+// theme's selection colours and bold text, which read at a glance in every
+// colour theme, high-contrast ones included. Set the text
 // again afterwards: the mark takes room from it.
 void MarkLiveButton(QPushButton* button, bool live);
 
