@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 20
 EXE := $(BUILD)/app/tarnwick
 INI := $(BUILD)/app/Tarnwick.ini
 
-.PHONY: all deps build run test bench fuzz format clean
+.PHONY: all deps build run test package bench fuzz format clean
 
 all: build
 
@@ -26,6 +26,14 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The Debian package: $(BUILD)/tarnwick_<version>_<arch>.deb. Built for /usr,
+# so the window module goes to the multiarch library folder.
+package: deps
+	scripts/install-deps --package
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && cpack
 
 bench:
 	scripts/install-deps --extra

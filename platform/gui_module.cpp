@@ -6,13 +6,21 @@ namespace tarnwick {
 
 const char* const kGuiModuleName = "tarnwick-gui.so";
 
+namespace {
+
+// The installed module's folder relative to the executable's; the build
+// names the folder it installs the module in.
+const char* const kInstalledModuleFolder = TARNWICK_MODULE_DIR_FROM_BIN;
+
+}  // namespace
+
 bool GuiModule::Load() {
     if (handle_ != nullptr) {
         return true;
     }
     // Beside the executable (build tree, portable use), then where an
     // installation puts it.
-    for (const std::string& folder : {executableFolder_, executableFolder_ + "/../lib/tarnwick"}) {
+    for (const std::string& folder : {executableFolder_, executableFolder_ + "/" + kInstalledModuleFolder}) {
         const std::string path = folder + "/" + kGuiModuleName;
         handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle_ != nullptr) {
