@@ -104,7 +104,28 @@ bool BaseFileReader::Fill(std::size_t keep) {
         return false;
     }
     end_ = keep + std::min(static_cast<std::size_t>(count), blockSize_);
-    return true;
+    return atStart_ ? SkipByteOrderMark() : true;
+}
+
+bool BaseFileReader::SkipByteOrderMark() {
+    atStart_ = false;
+    while (end_ < kUtf8Bom.size() && kUtf8Bom.starts_with(std::string_view(buffer_.data(), end_))) {
+        const std::ptrdiff_t count = file_.Read(buffer_.data() + end_, buffer_.size() - end_);
+        if (count < 0) {
+            readFailed_ = true;
+            return false;
+        }
+        if (count == 0) {
+            eof_ = true;
+            break;
+        }
+        end_ += static_cast<std::size_t>(count);
+    }
+    if (std::string_view(buffer_.data(), end_).starts_with(kUtf8Bom)) {
+        begin_ = kUtf8Bom.size();
+    }
+    // A file of nothing but the mark: what follows decides.
+    return begin_ < end_ || Fill();
 }
 
 bool BaseFileReader::AtEnd() {
@@ -132,7 +153,7 @@ void BaseFileReader::ConsumeLineEnd(std::size_t at) {
     }
 }
 
-bool BaseFileReader::NextLine(std::string& line) {
+bool BaseFileReader::NextLine(std::string& line, std::size_t limit) {
     line.clear();
     if (AtEnd()) {
         return false;
@@ -141,6 +162,13 @@ bool BaseFileReader::NextLine(std::string& line) {
         const char* const first = buffer_.data() + begin_;
         const char* const last = buffer_.data() + end_;
         const char* const stop = std::find_if(first, last, IsLineEnd);
+        const auto size = static_cast<std::size_t>(stop - first);
+        if (size > limit - line.size()) {
+            const std::size_t taken = limit - line.size() + 1;
+            line.append(first, taken);
+            begin_ += taken;
+            return true;
+        }
         line.append(first, stop);
         if (stop != last) {
             ConsumeLineEnd(static_cast<std::size_t>(stop - buffer_.data()));

@@ -89,9 +89,10 @@ long long RoundHalfToEven(const LeadingDecimal& number) {
 
 Settings::Settings(ProfileStore& store, std::string_view lineEnd) : store_(store), lineEnd_(lineEnd) {}
 
-bool Settings::GetProfile(std::string_view section, std::string_view key, std::string& value) {
+bool Settings::GetProfile(std::string_view section, std::string_view key, std::string& value,
+                          std::size_t limit) {
     const std::optional<std::string> text = store_.Load();
-    value = text ? IniRead(*text, section, key) : std::string();
+    value = text ? IniRead(*text, section, key, limit) : std::string();
     return !value.empty();
 }
 

@@ -15,7 +15,13 @@ namespace tarnwick {
 
 struct Services;
 
-enum class TailOutcome { Complete, StartNotFound, EndNotFound, ReadFailed, WriteFailed };
+enum class TailOutcome { Complete, StartNotFound, EndNotFound, TooLarge, ReadFailed, WriteFailed };
+
+// The most text a block may expand to, line ends counted as one byte. A
+// larger block is refused rather than streamed: a tail written in place and a
+// preview hold the whole text in memory, and memory stays bounded whatever
+// the base file holds.
+inline constexpr std::size_t kBlockSizeLimit = std::size_t{8} << 20;
 
 struct TailExpansion {
     TailOutcome outcome = TailOutcome::StartNotFound;
@@ -31,9 +37,9 @@ std::string DateText(const LocalTime& time);
 std::string TimeText(const LocalTime& time);
 
 // Expands the block of key name `key`. The clock is read once per
-// placeholder line.
+// placeholder line. Stops with TooLarge once the text would exceed `limit`.
 TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock& clock,
-                              const CompletedLineSink& sink);
+                              const CompletedLineSink& sink, std::size_t limit = kBlockSizeLimit);
 
 // Message texts (line breaks CR LF).
 std::string InputFileOpenError(std::string_view path);
@@ -42,6 +48,7 @@ std::string InputFileReadError(std::string_view path);
 std::string OutputFileWriteError(std::string_view path);
 std::string StartNotFoundError(std::string_view key);
 std::string EndNotFoundError();
+std::string BlockTooLargeError(std::string_view key);
 std::string TailSetMessage(std::string_view caption);
 inline constexpr std::string_view kPreviewSavedMessage = "Set Vellicor for PreView Edit.";
 

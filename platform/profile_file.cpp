@@ -70,6 +70,10 @@ std::optional<std::string> ProfileFile::Load() {
     return text;
 }
 
+std::string ProfileFile::Location() const {
+    return SettingsFilePath(executableFolder_);
+}
+
 bool ProfileFile::Store(std::string_view text) {
     if (unreadable_) {
         return false;

@@ -18,6 +18,7 @@ public:
     ProfileFile(FileSystem& files, std::string executableFolder);
     std::optional<std::string> Load() override;
     bool Store(std::string_view text) override;
+    std::string Location() const override;
 
 private:
     FileSystem& files_;

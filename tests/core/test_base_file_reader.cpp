@@ -53,6 +53,18 @@ TEST(BaseFileReader, EveryLineEndEndsOneLineWhereverTheBlocksSplit) {
         {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
         {"a\r\rb\r", {"a", "", "b"}},
         {"\n\r\n\n x \t\v", {"", "", "", " x \t\v"}},
+        // A byte-order mark is dropped at the very start only, and only whole.
+        {"\xEF\xBB\xBF\xEF\xBB\xBF"
+         "a\nb\xEF\xBB\xBF",
+         {"\xEF\xBB\xBF"
+          "a",
+          "b\xEF\xBB\xBF"}},
+        {"\xEF\xBB\xBF", {}},
+        {"\xEF\xBB\xBF\r\n", {""}},
+        {"\xEF\xBB"
+         "a",
+         {"\xEF\xBB"
+          "a"}},
     };
     for (const auto& [text, lines] : cases) {
         for (const auto& split : kSplits) {
@@ -71,6 +83,7 @@ TEST(BaseFileReader, SkipsPastTheFirstLineThatTrimsToTheText) {
         {spaces + "//START K1" + spaces + "\rA", Lines{"A"}},
         {"//START K1" + spaces + "x\n//START K1 \nA", Lines{"A"}},
         {std::string(5000, 'x') + "//START K1\n//START K1\nA", Lines{"A"}},
+        {"\xEF\xBB\xBF//START K1\nA", Lines{"A"}},
         {"//START K1\r\n", none},  // the start line is the last line
         {"//start K1\nA", none},
         {"//START  K1\nA", none},
@@ -122,6 +135,21 @@ TEST(BaseFileReader, RandomTextsReadAsIfWhole) {
             ASSERT_EQ(Read(text, split), lines) << Describe(text, split);
             ASSERT_EQ(Read(text, split, "//START K1"), expected) << Describe(text, split);
         }
+    }
+}
+
+// A line longer than the caller's limit is read only one byte beyond it, so
+// that a huge line never fills memory.
+TEST(BaseFileReader, LongLinesAreReadOnlyUpToTheLimit) {
+    const std::string text = "1234\n123456789\nab";
+    for (const auto& split : kSplits) {
+        MemoryInputFile file(text, split.piece);
+        BaseFileReader reader(file, split.block);
+        Lines lines;
+        for (std::string line; (lines.empty() || lines.back().size() <= 4) && reader.NextLine(line, 4);) {
+            lines.push_back(line);
+        }
+        EXPECT_EQ(lines, (Lines{"1234", "12345"})) << Describe(text, split);
     }
 }
 

@@ -25,6 +25,16 @@ TEST(SettingsGetProfile, FoundOnlyWhenNotEmpty) {
     EXPECT_EQ(value, "");
     EXPECT_TRUE(settings.Get(keys::kDest, value));
     EXPECT_EQ(value, "/t");
+
+    // Paths are read whole, captions cut to 255 bytes.
+    const std::string longValue(300, 'd');
+    store.text = "[FILES]\nDEST=" + longValue + "\nSOURCE=" + longValue + "\n[CAPTION]\nPRIV-3=" + longValue;
+    for (const SettingKey& key : {keys::kDest, keys::kSource}) {
+        EXPECT_TRUE(settings.Get(key, value));
+        EXPECT_EQ(value, longValue) << key.key;
+    }
+    EXPECT_TRUE(settings.GetProfile(keys::kCaptionSection, "PRIV-3", value));
+    EXPECT_EQ(value, longValue.substr(0, 255));
 }
 
 TEST(SettingsPutProfile, StoresOnlyWhatChangedAndReportsFailures) {

@@ -6,17 +6,22 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/file_helpers.h"
@@ -71,11 +76,24 @@ struct RunResult {
     int status = 0;  // the exit status, or minus the signal that ended the run
     std::string out;
     std::string err;
+    long peakKiB = 0;  // the largest resident set the run had
 };
 
 std::ostream& operator<<(std::ostream& stream, const RunResult& result) {
     return stream << "status " << result.status << "\nstdout: [" << result.out << "]\nstderr: ["
                   << result.err.substr(0, 500) << "]";
+}
+
+// How many bytes a process has written so far; -1 once that cannot be told
+// (it has ended, or the system does not say).
+long long BytesWritten(pid_t process) {
+    std::ifstream io("/proc/" + std::to_string(process) + "/io");
+    std::string field;
+    long long count = -1;
+    while (io >> field && field != "wchar:") {
+    }
+    io >> count;
+    return io ? count : -1;
 }
 
 class CommandLineTest : public ::testing::Test {
@@ -125,8 +143,10 @@ protected:
     }
 
     // Runs the copied program without a display, as "nobody" when asked to
-    // run unprivileged while we are root.
-    RunResult Run(std::vector<std::string> arguments, bool unprivileged = false) {
+    // run unprivileged while we are root; `whileRunning` gets the running
+    // program's process id.
+    RunResult Run(std::vector<std::string> arguments, bool unprivileged = false,
+                  const std::function<void(pid_t)>& whileRunning = {}) {
         const std::string outPath = root_ + "/stdout.txt";
         const std::string errPath = root_ + "/stderr.txt";
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -157,12 +177,16 @@ protected:
         }
         ::close(out);
         ::close(err);
+        if (whileRunning && child > 0) {
+            whileRunning(child);
+        }
         int status = 0;
-        if (child < 0 || ::waitpid(child, &status, 0) != child) {
+        rusage usage{};
+        if (child < 0 || ::wait4(child, &status, 0, &usage) != child) {
             ADD_FAILURE() << "cannot run the program";
         }
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status), ReadAll(outPath),
-                ReadAll(errPath)};
+                ReadAll(errPath), usage.ru_maxrss};
     }
 
     std::string root_;
@@ -240,13 +264,15 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
     }
 }
 
-TEST_F(CommandLineTest, TailNamingTheBaseFileIsRefusedInEverySpelling) {
+TEST_F(CommandLineTest, TailNamingTheBaseOrTheSettingsFileIsRefusedInEverySpelling) {
     Prepare();
     fs::create_directory(Path("sub"));
     ASSERT_EQ(::symlink("base.txt", Path("link").c_str()), 0);
     ASSERT_EQ(::link(Path("base.txt").c_str(), Path("hard").c_str()), 0);
+    ASSERT_EQ(::symlink("Tarnwick.ini", Path("settings-link").c_str()), 0);
     for (const std::string& dest : {Path("base.txt"), Path("link"), Path("hard"), work_ + "/./base.txt",
-                                    work_ + "/sub/../base.txt", work_ + "//base.txt"}) {
+                                    work_ + "/sub/../base.txt", work_ + "//base.txt", Path("Tarnwick.ini"),
+                                    Path("settings-link"), work_ + "/sub/../Tarnwick.ini"}) {
         SCOPED_TRACE(dest);
         WriteSettings("[FILES]\nDEST=" + dest + "\nSOURCE=" + Path("base.txt") + "\n");
         const auto before = Snapshot();
@@ -254,6 +280,34 @@ TEST_F(CommandLineTest, TailNamingTheBaseFileIsRefusedInEverySpelling) {
         EXPECT_EQ(result.status, 1) << result;
         EXPECT_EQ(result.err, "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + dest + "\n");
         EXPECT_EQ(Snapshot(), before);
+    }
+}
+
+// A path beyond the old 255-byte cut is used whole; one beyond the system's
+// limit is reported as it is, never shortened into another file's name.
+TEST_F(CommandLineTest, LongPathsAreUsedWholeOrReported) {
+    std::string deep = work_;
+    for (int i = 0; i < 5; ++i) {
+        deep += "/" + std::string(60, 'd');
+        ASSERT_TRUE(fs::create_directory(deep));
+    }
+    const std::string tooLong = deep + "/" + std::string(5000, 't');
+    WriteAll(deep + "/base.txt", kBase);
+    // Dest, Source, exit status and what is said.
+    for (const auto& [dest, source, status, err] :
+         std::vector<std::tuple<std::string, std::string, int, std::string>>{
+             {deep + "/tail.txt", deep + "/base.txt", 0, ""},
+             {tooLong, "base.txt", 1,
+              "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + tooLong + "\n"},
+         }) {
+        SCOPED_TRACE(dest.size());
+        Prepare(kBase, dest, source);
+        const std::size_t entries = Snapshot().size();
+        const RunResult result = Run({"PRIV-2", "NOMSG"});
+        EXPECT_EQ(result.status, status) << result;
+        EXPECT_EQ(result.err, err);
+        EXPECT_EQ(ReadAll(dest), status == 0 ? kPriv2Tail : "");
+        EXPECT_EQ(Snapshot().size(), entries + (status == 0 ? 1 : 0));  // nothing at a cut path
     }
 }
 
@@ -270,6 +324,77 @@ TEST_F(CommandLineTest, LinkedTailStaysALinkAndKeepsItsPermissionBits) {
     EXPECT_EQ(ReadAll(Path("mail/signature")), kPriv2Tail);
     EXPECT_EQ(fs::status(Path("mail/signature")).permissions(), fs::perms(0640));
     EXPECT_EQ(Snapshot().size(), 5u);  // no temporary file left
+}
+
+// A base file that never ends or holds a huge block costs neither unbounded
+// time nor memory; one saved with a byte-order mark reads as without.
+TEST_F(CommandLineTest, BaseFileIsReadInBoundedTimeAndMemory) {
+    const std::string inputOpen = "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : ";
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
+    const int writer = ::open(Path("fifo").c_str(), O_RDWR | O_CLOEXEC);  // a writer that stays
+    ASSERT_GE(writer, 0);
+    // 300 MB of one line inside the block, as a sparse file that costs no disk.
+    WriteAll(Path("huge.txt"), "//START PRIV-2\n");
+    const off_t lineEnd = off_t{300} << 20;
+    ASSERT_EQ(::truncate(Path("huge.txt").c_str(), lineEnd), 0);
+    std::ofstream(Path("huge.txt"), std::ios::binary | std::ios::app) << "\n//END\n";
+    WriteAll(Path("bom.txt"), "\xEF\xBB\xBF" + kBase.substr(kBase.find("//START")));
+    struct Case {
+        std::string source;
+        int status;
+        std::string err;
+        std::string tail;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"/dev/zero", 1, inputOpen + "/dev/zero\n", kOldTail},
+             {Path("fifo"), 1, inputOpen + Path("fifo") + "\n", kOldTail},
+             {Path("huge.txt"), 1,
+              "Set Vellicor: error: INPUT SOURCE ERROR !!!\nBLOCK LARGER THAN 8 MiB - //START PRIV-2\n",
+              kOldTail},
+             {Path("bom.txt"), 0, "", kPriv2Tail},
+         }) {
+        SCOPED_TRACE(c.source);
+        Prepare(kBase, "tail.txt", c.source);
+        const RunResult result = Run({"PRIV-2", "NOMSG"});
+        EXPECT_EQ(result.status, c.status) << result;
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(ReadAll(Path("tail.txt")), c.tail);
+        EXPECT_LT(result.peakKiB, 64 * 1024);
+    }
+    ::close(writer);
+}
+
+// Killed at any point while it writes a large block, the program leaves the
+// complete old or the complete new tail, and no other file.
+TEST_F(CommandLineTest, KilledWhileWritingLeavesTheOldOrTheNewTailAndNothingElse) {
+    std::string block;
+    std::string newTail;
+    for (int i = 0; i < 100000; ++i) {
+        const std::string line = "line " + std::to_string(i) + " of a long closing text";
+        block += line + "\r\n";
+        newTail += line + "\n";
+    }
+    Prepare("//START PRIV-2\r\n" + block + "//END\r\n");
+    constexpr int kPoints = 6;
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        for (int point = 0; point < kPoints; ++point) {
+            SCOPED_TRACE(std::to_string(signal) + " after " + std::to_string(point) + "/" +
+                         std::to_string(kPoints));
+            WriteAll(Path("tail.txt"), kOldTail);
+            const auto killPart = [&](pid_t program) {
+                const auto wanted = static_cast<long long>(newTail.size()) * point / kPoints;
+                for (long long written = 0; written >= 0 && written < wanted;
+                     written = BytesWritten(program)) {
+                }
+                ::kill(program, signal);
+            };
+            const RunResult result = Run({"PRIV-2", "NOMSG"}, false, killPart);
+            EXPECT_THAT(result.status, AnyOf(0, -signal)) << result;
+            const std::string tail = ReadAll(Path("tail.txt"));
+            EXPECT_TRUE(tail == kOldTail || tail == newTail) << tail.size() << " bytes";
+            EXPECT_EQ(Snapshot().size(), 3u);
+        }
+    }
 }
 
 TEST_F(CommandLineTest, WindowModeWithoutADisplayEndsWithStatusTwo) {
@@ -303,7 +428,7 @@ TEST_F(CommandLineTest, GarbageAndHugeInputsNeverCrashOrHang) {
     const std::vector<Case> cases = {
         {"random settings file", randomBytes(4096), kBase, {0, 1}, std::nullopt},
         {"random base file", "", randomBytes(1 << 20), {0, 1}, std::nullopt},
-        {"50 MB line in the block", "", "//START PRIV-2\n" + huge + "\r\n//END\n", {0}, huge + "\n"},
+        {"50 MB line in the block", "", "//START PRIV-2\n" + huge + "\r\n//END\n", {1}, kOldTail},
         {"50 MB without any line end", "", huge, {1}, kOldTail},
     };
     for (const Case& c : cases) {
