@@ -212,11 +212,11 @@ private:
         return !failed_;
     }
 
-    // The old file's attributes (hidden, archive, ...); the time stamps stay
+    // The old file's attributes (hidden, system, ...); the time stamps stay
     // the new file's own.
     bool TakeAttributes() {
         FILE_BASIC_INFO info{};
-        info.FileAttributes = attributes_ != 0 ? attributes_ : FILE_ATTRIBUTE_NORMAL;
+        info.FileAttributes = attributes_ | FILE_ATTRIBUTE_ARCHIVE;
         return ::SetFileInformationByHandle(temp_.file.get(), FileBasicInfo, &info, sizeof info) != 0;
     }
 
@@ -332,8 +332,7 @@ std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string
         return nullptr;
     }
     if (std::optional<TempFile> temp = CreateTempBeside(parts)) {
-        return std::make_unique<ReplacingOutputFile>(std::move(*temp), std::move(target),
-                                                     exists ? attributes : FILE_ATTRIBUTE_ARCHIVE);
+        return std::make_unique<ReplacingOutputFile>(std::move(*temp), std::move(target), attributes);
     }
     if (exists && ::GetLastError() == ERROR_ACCESS_DENIED) {
         return OpenInPlace(target, true);
