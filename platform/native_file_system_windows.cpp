@@ -127,27 +127,28 @@ struct TempFile {
 
 // Creates a hidden ".Name.XXXXXX" beside the target, marked for deletion;
 // CREATE_NEW makes the name ours alone. Nothing, with the system's error
-// code kept, when no such file can be made.
-std::optional<TempFile> CreateTempBeside(const PathParts& target) {
+// code in `error`, when no such file can be made.
+std::optional<TempFile> CreateTempBeside(const PathParts& target, DWORD& error) {
     static unsigned counter = 0;
     const std::wstring stem = target.folder + L"." + target.name.substr(0, 200) + L".";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const unsigned long long unique =
-            ::GetTickCount64() * 7919u + ::GetCurrentProcessId() * 31u + counter++;
+        const unsigned long long unique = ::GetTickCount64() * 7919u +
+                                          static_cast<unsigned long long>(::GetCurrentProcessId()) * 31u +
+                                          counter++;
         std::wstring path = stem + std::to_wstring(unique % 1000000u);
         Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr));
         if (file) {
             if (!MarkForDeletion(file.get(), true)) {
-                const DWORD error = ::GetLastError();
+                error = ::GetLastError();
                 file.Close();
                 ::DeleteFileW(path.c_str());
-                ::SetLastError(error);
                 return std::nullopt;
             }
             return TempFile{std::move(file), std::move(path)};
         }
-        if (::GetLastError() != ERROR_FILE_EXISTS) {
+        error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS) {
             return std::nullopt;
         }
     }
@@ -331,10 +332,13 @@ std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string
     if (parts.name.empty()) {
         return nullptr;
     }
-    if (std::optional<TempFile> temp = CreateTempBeside(parts)) {
+    DWORD error = ERROR_SUCCESS;
+    if (std::optional<TempFile> temp = CreateTempBeside(parts, error)) {
         return std::make_unique<ReplacingOutputFile>(std::move(*temp), std::move(target), attributes);
     }
-    if (exists && ::GetLastError() == ERROR_ACCESS_DENIED) {
+    // Only a folder that refuses new files leaves no other way; no space or
+    // any other failure is reported, the old tail kept.
+    if (exists && error == ERROR_ACCESS_DENIED) {
         return OpenInPlace(target, true);
     }
     return nullptr;
