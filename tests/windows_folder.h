@@ -23,10 +23,11 @@ public:
         fs::create_directories(root_);
     }
     ~WindowsFolder() {
-        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root_)) {
-            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
         std::error_code error;
+        for (auto entry = fs::recursive_directory_iterator(root_, error); !error && entry != fs::end(entry);
+             entry.increment(error)) {
+            ::SetFileAttributesW(entry->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
         fs::remove_all(root_, error);
     }
     WindowsFolder(const WindowsFolder&) = delete;

@@ -138,6 +138,31 @@ TEST(WindowsFileSystemTest, SameFileSeesThroughSpellingsAndHardLinks) {
     EXPECT_FALSE(files.SameFile(folder.Text(L"missing"), folder.Text(L"missing")));
 }
 
+// Past MAX_PATH a path goes to the system with the "\\?\" prefix, which
+// turns off the system's clean-up of "..": the path must be made full first.
+TEST(WindowsFileSystemTest, LongPathsAreUsedWhole) {
+    WindowsFolder folder;
+    std::wstring deep = L"d";
+    for (wchar_t c = L'a'; c < L'f'; ++c) {
+        deep += L"\\" + std::wstring(60, c);
+    }
+    fs::create_directories(folder.Path(deep + L"\\sub"));
+    const std::string spelled = folder.Text(deep + L"\\sub\\..\\tail.txt");
+    ASSERT_GT(spelled.size(), std::size_t{MAX_PATH});
+    EXPECT_TRUE(Replace(spelled, "long\r\n"));
+    EXPECT_EQ(ReadAll(folder.Path(deep + L"\\tail.txt")), "long\r\n");
+    EXPECT_TRUE(NativeFileSystem().SameFile(spelled, folder.Text(deep + L"\\tail.txt")));
+    EXPECT_NE(NativeFileSystem().OpenForReading(spelled), nullptr);
+    // The standard library cannot walk so deep a folder to remove it.
+    const std::wstring prefixed = L"\\\\?\\" + folder.Path(deep).wstring();
+    ::DeleteFileW((prefixed + L"\\tail.txt").c_str());
+    ::RemoveDirectoryW((prefixed + L"\\sub").c_str());
+    for (std::wstring path = prefixed; path.size() > prefixed.size() - deep.size();
+         path.resize(path.rfind(L'\\'))) {
+        ::RemoveDirectoryW(path.c_str());
+    }
+}
+
 // The program's own folder when it takes a file, found by creating one that
 // is gone again at once.
 TEST(WindowsProfileFileTest, SettingsFileBesideAWritableProgramFolder) {
