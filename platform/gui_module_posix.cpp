@@ -1,7 +1,8 @@
 // The window module as a shared object, found with dlopen.
+#include "platform/gui_module.h"
+
 #include <dlfcn.h>
 
-#include "platform/gui_module.h"
 #include "platform/shared_library.h"
 
 namespace tarnwick {

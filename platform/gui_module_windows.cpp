@@ -1,7 +1,8 @@
 // The window module as a DLL beside the executable, found with LoadLibraryW.
+#include "platform/gui_module.h"
+
 #include <windows.h>
 
-#include "platform/gui_module.h"
 #include "platform/shared_library.h"
 #include "platform/windows_text.h"
 

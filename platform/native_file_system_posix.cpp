@@ -698,4 +698,3 @@ bool NativeFileSystem::SameFile(const std::string& a, const std::string& b) {
 }
 
 }  // namespace tarnwick
-

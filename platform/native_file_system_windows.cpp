@@ -2,6 +2,8 @@
 // the target's folder that the system deletes when it is closed; only when
 // the text is complete and flushed is that mark cleared and the file renamed
 // over the target, so no kill or failure leaves a partial file or a stray one.
+#include "platform/native_file_system.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/native_file_system.h"
 #include "platform/windows_text.h"
 
 namespace tarnwick {

@@ -1,12 +1,12 @@
 // Process services on Linux and macOS.
+#include "platform/process.h"
+
 #include <unistd.h>
 
 #include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
-
-#include "platform/process.h"
 
 #ifdef __APPLE__
 #include <mach-o/dyld.h>

@@ -1,7 +1,8 @@
 // Process services on Windows.
+#include "platform/process.h"
+
 #include <windows.h>
 
-#include "platform/process.h"
 #include "platform/windows_text.h"
 
 namespace tarnwick {

@@ -1,11 +1,11 @@
 // Where the settings file may live on Linux and macOS.
+#include "platform/settings_location.h"
+
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
-
-#include "platform/settings_location.h"
 
 namespace tarnwick {
 

@@ -1,7 +1,8 @@
 // Where the settings file may live on Windows.
+#include "platform/settings_location.h"
+
 #include <windows.h>
 
-#include "platform/settings_location.h"
 #include "platform/windows_text.h"
 
 namespace tarnwick {

@@ -1,6 +1,7 @@
 // Linux and macOS have no message box outside a window toolkit.
-#include "platform/process.h"
 #include "platform/system_messages.h"
+
+#include "platform/process.h"
 
 namespace tarnwick {
 

@@ -1,8 +1,9 @@
 // The Windows message box through user32, and the test for a redirected
 // console.
+#include "platform/system_messages.h"
+
 #include <windows.h>
 
-#include "platform/system_messages.h"
 #include "platform/windows_text.h"
 
 namespace tarnwick {

@@ -1,8 +1,9 @@
+#include "platform/system_text.h"
+
 #include <windows.h>
 
 #include <climits>
 
-#include "platform/system_text.h"
 #include "platform/windows_text.h"
 
 namespace tarnwick {
