@@ -55,10 +55,10 @@ bool WriteAll(const FileCalls& calls, int fd, std::string_view data) {
     return true;
 }
 
-// A file system that cannot sync at all says so with EINVAL; that is no
-// reason to fail the write. Every other failure is.
+// A file system that cannot sync at all says so with EINVAL or ENOTSUP;
+// that is no reason to fail the write. Every other failure is.
 bool SyncFile(const FileCalls& calls, int fd) {
-    return calls.fsync(fd) == 0 || errno == EINVAL;
+    return calls.fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
 }
 
 bool CloseChecked(int fd) {
@@ -297,7 +297,9 @@ struct TempFile {
 // otherwise named beside the target. Mode 0600 until the content is complete.
 std::optional<TempFile> CreateTempFile(const FileCalls& calls, int folder, const std::string& target) {
 #ifdef O_TMPFILE
-    if (calls.unnamedTemporaryFiles) {
+    // The name is given through /proc at the end, so without /proc there is
+    // no unnamed file to be had.
+    if (calls.unnamedTemporaryFiles && ::access("/proc/self/fd", X_OK) == 0) {
         const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         if (fd >= 0) {
             return TempFile{fd, {}};
@@ -409,15 +411,13 @@ private:
     // The old tail's owner and bits, or a new file's usual bits, given only
     // now that the content is complete.
     bool TakeFinalMode() {
-        mode_t mode = NewFileMode();
-        if (const std::optional<struct stat>& old = target_.existing) {
-            // Keep the owner where we may (as root, replacing a user's file);
-            // chown first, as it clears set-id bits.
-            if (old->st_uid != ::geteuid() || old->st_gid != ::getegid()) {
-                (void)::fchown(fd_, old->st_uid, old->st_gid);
-            }
-            mode = old->st_mode & 07777;
+        const std::optional<struct stat>& old = target_.existing;
+        // Keep the owner where we may (as root, replacing a user's file);
+        // chown first, as it clears set-id bits.
+        if (old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid())) {
+            (void)::fchown(fd_, old->st_uid, old->st_gid);
         }
+        const mode_t mode = old ? old->st_mode & 07777 : NewFileMode();
         // A file system without permission bits refuses this; the content
         // still matters more than the bits.
         (void)::fchmod(fd_, mode);
@@ -454,8 +454,9 @@ private:
             ::close(std::exchange(fd_, -1));
         }
         if (!tempName_.empty()) {
-            ForgetNamedTemporary();
+            const EndingSignalsBlocked blocked;
             ::unlinkat(target_.folder, tempName_.c_str(), 0);
+            ForgetNamedTemporary();
             tempName_.clear();
         }
     }
@@ -604,6 +605,51 @@ std::optional<ReplaceTarget> TargetOfNewFile(const std::string& path) {
     return ReplaceTarget{folder, std::move(parts.name), std::nullopt};
 }
 
+// A tail that exists, open as `fd` (which this takes over). A device or a
+// pipe is written through that handle; a regular file is replaced by a
+// complete new file, or written in place when its folder refuses new files.
+std::unique_ptr<OutputFile> ReplaceOpenFile(const FileCalls& calls, int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !MakeBlocking(fd)) {
+        ::close(fd);
+        return nullptr;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return std::make_unique<InPlaceOutputFile>(calls, fd);
+    }
+    std::optional<ReplaceTarget> target = TargetOfOpenFile(fd, info);
+    if (target) {
+        if (std::optional<TempFile> temp = CreateTempFile(calls, target->folder, target->name)) {
+            ::close(fd);
+            return std::make_unique<ReplacingOutputFile>(calls, std::move(*temp), std::move(*target));
+        }
+        // Only a folder that refuses new files leaves writing in place.
+        std::optional<std::string> old;
+        if (errno == EACCES || errno == EPERM) {
+            old = ReadOldContent(*target);
+        }
+        ::close(target->folder);
+        if (old) {
+            return std::make_unique<InPlaceOutputFile>(calls, fd, std::move(old));
+        }
+    }
+    ::close(fd);
+    return nullptr;
+}
+
+// A tail that does not exist yet, made at `path`.
+std::unique_ptr<OutputFile> CreateNewFile(const FileCalls& calls, const std::string& path) {
+    std::optional<ReplaceTarget> target = TargetOfNewFile(path);
+    if (!target) {
+        return nullptr;
+    }
+    if (std::optional<TempFile> temp = CreateTempFile(calls, target->folder, target->name)) {
+        return std::make_unique<ReplacingOutputFile>(calls, std::move(*temp), std::move(*target));
+    }
+    ::close(target->folder);
+    return nullptr;
+}
+
 }  // namespace
 
 const FileCalls& SystemFileCalls() {
@@ -631,9 +677,7 @@ std::unique_ptr<InputFile> NativeFileSystem::OpenForReading(const std::string& p
 }
 
 // The kernel opens the tail, following links as it would for any write by
-// this user, and the open file tells where it really is. A device or a pipe
-// is written through that handle; a regular file is replaced by a complete
-// new file, or written in place when its folder refuses new files.
+// this user, and the open file tells where it really is.
 std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string& path) {
     const std::optional<std::string> end = path.empty() ? std::nullopt : EndOfLinkChain(path);
     if (!end) {
@@ -642,47 +686,10 @@ std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string
     // Non-blocking open: a pipe nobody reads from fails at once instead of
     // blocking the program forever.
     const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    std::optional<ReplaceTarget> target;
     if (fd >= 0) {
-        struct stat info {};
-        if (::fstat(fd, &info) != 0 || !MakeBlocking(fd)) {
-            ::close(fd);
-            return nullptr;
-        }
-        if (!S_ISREG(info.st_mode)) {
-            return std::make_unique<InPlaceOutputFile>(calls_, fd);
-        }
-        target = TargetOfOpenFile(fd, info);
-        if (target) {
-            if (std::optional<TempFile> temp = CreateTempFile(calls_, target->folder, target->name)) {
-                ::close(fd);
-                return std::make_unique<ReplacingOutputFile>(calls_, std::move(*temp), std::move(*target));
-            }
-            // Only a folder that refuses new files leaves writing in place.
-            std::optional<std::string> old;
-            if (errno == EACCES || errno == EPERM) {
-                old = ReadOldContent(*target);
-            }
-            ::close(target->folder);
-            if (old) {
-                return std::make_unique<InPlaceOutputFile>(calls_, fd, std::move(old));
-            }
-        }
-        ::close(fd);
-        return nullptr;
+        return ReplaceOpenFile(calls_, fd);
     }
-    if (errno != ENOENT) {
-        return nullptr;
-    }
-    target = TargetOfNewFile(*end);
-    if (!target) {
-        return nullptr;
-    }
-    if (std::optional<TempFile> temp = CreateTempFile(calls_, target->folder, target->name)) {
-        return std::make_unique<ReplacingOutputFile>(calls_, std::move(*temp), std::move(*target));
-    }
-    ::close(target->folder);
-    return nullptr;
+    return errno == ENOENT ? CreateNewFile(calls_, *end) : nullptr;
 }
 
 bool NativeFileSystem::SameFile(const std::string& a, const std::string& b) {

@@ -138,21 +138,6 @@ TEST(BaseFileReader, RandomTextsReadAsIfWhole) {
     }
 }
 
-// A line longer than the caller's limit is read only one byte beyond it, so
-// that a huge line never fills memory.
-TEST(BaseFileReader, LongLinesAreReadOnlyUpToTheLimit) {
-    const std::string text = "1234\n123456789\nab";
-    for (const auto& split : kSplits) {
-        MemoryInputFile file(text, split.piece);
-        BaseFileReader reader(file, split.block);
-        Lines lines;
-        for (std::string line; (lines.empty() || lines.back().size() <= 4) && reader.NextLine(line, 4);) {
-            lines.push_back(line);
-        }
-        EXPECT_EQ(lines, (Lines{"1234", "12345"})) << Describe(text, split);
-    }
-}
-
 TEST(BaseFileReader, AFailedReadEndsTheFileAndIsRemembered) {
     const std::string text = "noise\n//START K1\nA\n";
     for (const std::size_t failAfter : {std::size_t{0}, std::size_t{8}, text.size() - 3, text.size()}) {

@@ -84,9 +84,14 @@ std::ostream& operator<<(std::ostream& stream, const RunResult& result) {
                   << result.err.substr(0, 500) << "]";
 }
 
-// How many bytes a process has written so far; -1 once that cannot be told
-// (it has ended, or the system does not say).
+// How many bytes a child process has written so far; -1 once that cannot be
+// told (it has ended, or the system does not say).
 long long BytesWritten(pid_t process) {
+    siginfo_t ended{};
+    if (::waitid(P_PID, static_cast<id_t>(process), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+        ended.si_pid != 0) {
+        return -1;  // left for the caller to collect
+    }
     std::ifstream io("/proc/" + std::to_string(process) + "/io");
     std::string field;
     long long count = -1;

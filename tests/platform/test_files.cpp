@@ -44,44 +44,25 @@ bool Replace(const std::string& path, const std::string& text, const FileCalls& 
     return output != nullptr && output->Write(text) && output->Commit();
 }
 
-// Stand-ins for the system calls that fail as a full disk, a failing device
+// Stands in for a system call that fails as a full disk, a failing device
 // or a folder that appeared in the tail's place would.
-ssize_t FailWrite(int, const void*, size_t) {
-    errno = ENOSPC;
-    return -1;
-}
-int FailSync(int) {
-    errno = EIO;
-    return -1;
-}
-int FailTruncate(int, off_t) {
-    errno = EIO;
+template <int Error, typename Result, typename... Arguments>
+Result Fail(Arguments...) {
+    errno = Error;
     return -1;
 }
 // The first write gets half its data to the disk, the second fails, later
 // ones (writing the old content back) succeed.
 int gWritesSoFar = 0;
 ssize_t FailSecondWrite(int fd, const void* data, size_t size) {
-    if (++gWritesSoFar == 2) {
-        errno = ENOSPC;
-        return -1;
-    }
-    return ::write(fd, data, gWritesSoFar == 1 ? (size + 1) / 2 : size);
-}
-int FailRename(int, const char*, int, const char*) {
-    errno = ENOTEMPTY;
-    return -1;
+    return ++gWritesSoFar == 2 ? Fail<ENOSPC, ssize_t>()
+                               : ::write(fd, data, gWritesSoFar == 1 ? (size + 1) / 2 : size);
 }
 // The signal that ends the program just before the rename, when the new file
 // is complete and has a name.
 int gEndingSignal = 0;
 int EndBeforeRename(int, const char*, int, const char*) {
-    ::raise(gEndingSignal);
-    return -1;
-}
-int FailLink(int, const char*, int, const char*, int) {
-    errno = EMLINK;
-    return -1;
+    return ::raise(gEndingSignal);
 }
 
 // Runs `body` in a child process, as "nobody" when we are root so that
@@ -191,10 +172,11 @@ TEST_F(NativeFileSystemTest, AbandonedOrFailedReplacementKeepsTheOldFileAndLeave
     // temporary file; the link step exists only for the unnamed one.
     for (const bool unnamed : {true, false}) {
         for (const auto& [step, broken] : std::vector<std::pair<std::string, FileCalls>>{
-                 {"write", {FailWrite, ::fsync, ::ftruncate, ::renameat, ::linkat, unnamed}},
-                 {"sync", {::write, FailSync, ::ftruncate, ::renameat, ::linkat, unnamed}},
-                 {"link", {::write, ::fsync, ::ftruncate, ::renameat, FailLink, unnamed}},
-                 {"rename onto a folder", {::write, ::fsync, ::ftruncate, FailRename, ::linkat, unnamed}},
+                 {"write", {Fail<ENOSPC>, ::fsync, ::ftruncate, ::renameat, ::linkat, unnamed}},
+                 {"sync", {::write, Fail<EIO>, ::ftruncate, ::renameat, ::linkat, unnamed}},
+                 {"link", {::write, ::fsync, ::ftruncate, ::renameat, Fail<EMLINK>, unnamed}},
+                 {"rename onto a folder",
+                  {::write, ::fsync, ::ftruncate, Fail<ENOTEMPTY>, ::linkat, unnamed}},
              }) {
             SCOPED_TRACE(step + (unnamed ? ", unnamed" : ", named"));
             EXPECT_EQ(Replace(tail, "new\n", broken), step == "link" && !unnamed);
@@ -368,15 +350,12 @@ TEST_F(NativeFileSystemTest, TailInAReadOnlyFolderIsWrittenInPlaceAndRestoredOnF
         ASSERT_EQ(::chown(tail.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
     }
     ::chmod(Path("locked").c_str(), 0555);
-    const auto calls = [](auto write, auto sync, auto truncate) {
-        return FileCalls{write, sync, truncate, ::renameat, ::linkat, true};
-    };
     // The failing step and the calls that make it fail.
     const std::vector<std::pair<std::string, FileCalls>> cases = {
         {"none", SystemFileCalls()},
-        {"truncate", calls(::write, ::fsync, FailTruncate)},
-        {"sync", calls(::write, FailSync, ::ftruncate)},
-        {"second write", calls(FailSecondWrite, ::fsync, ::ftruncate)},
+        {"truncate", {::write, ::fsync, Fail<EIO>, ::renameat, ::linkat, true}},
+        {"sync", {::write, Fail<EIO>, ::ftruncate, ::renameat, ::linkat, true}},
+        {"second write", {FailSecondWrite, ::fsync, ::ftruncate, ::renameat, ::linkat, true}},
     };
     const std::optional<std::string> result = RunAsUser([&] {
         std::string outcomes;
