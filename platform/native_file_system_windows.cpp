@@ -326,7 +326,10 @@ std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string
         if (!OpenExisting(target, GENERIC_WRITE)) {
             return nullptr;
         }
-    } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
+    } else if (::GetLastError() != ERROR_FILE_NOT_FOUND ||
+               ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // Something is there that cannot be opened: a link that leads
+        // nowhere would be replaced by a file, so nothing is written.
         return nullptr;
     }
     const PathParts parts = SplitPath(target);
