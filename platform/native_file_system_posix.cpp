@@ -1,8 +1,5 @@
-// POSIX file services. A Windows build supplies its own file in place of this
-// one, so everything here stays behind the guard.
+// POSIX file services; native_file_system_windows.cpp is the Windows half.
 #include "platform/native_file_system.h"
-
-#ifndef _WIN32
 
 #include <fcntl.h>
 #include <limits.h>
@@ -708,5 +705,3 @@ bool NativeFileSystem::SameFile(const std::string& a, const std::string& b) {
 }
 
 }  // namespace tarnwick
-
-#endif  // !_WIN32
