@@ -20,7 +20,8 @@ const char* const kInstalledModuleFolder = TARNWICK_MODULE_DIR_FROM_BIN;
 std::vector<std::string> GuiModuleCandidates(const std::string& executableFolder) {
     // Beside the executable (build tree, portable use), then where an
     // installation puts it.
-    return {executableFolder + "/" + kGuiModuleName, executableFolder + "/" + kInstalledModuleFolder + "/" + kGuiModuleName};
+    return {executableFolder + "/" + kGuiModuleName,
+            executableFolder + "/" + kInstalledModuleFolder + "/" + kGuiModuleName};
 }
 
 void* OpenSharedLibrary(const std::string& path, std::string& error) {
