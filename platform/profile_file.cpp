@@ -35,10 +35,12 @@ bool Exists(const std::string& path) {
 
 }  // namespace
 
-std::string SettingsFilePath(const std::string& executableFolder) {
+const char* const kInstalledProgramFolder = TARNWICK_INSTALLED_PROGRAM_FOLDER;
+
+std::string SettingsFilePath(const std::string& executableFolder, const std::string& installedFolder) {
     std::string besideProgram = JoinPath(executableFolder, kSettingsFileName);
-    if (!executableFolder.empty() &&
-        (PathNamesAnything(besideProgram) || FolderIsWritable(executableFolder))) {
+    const bool portable = executableFolder != installedFolder && FolderIsWritable(executableFolder);
+    if (!executableFolder.empty() && (PathNamesAnything(besideProgram) || portable)) {
         return besideProgram;
     }
     const std::string userFolder = UserSettingsFolder();

@@ -417,9 +417,11 @@ TEST_F(ProfileFileTest, SettingsFileLocation) {
     WriteAll(withFile + "/Tarnwick.ini", "");
     ::chmod(withFile.c_str(), 0555);
     const std::string locked = MakeFolder("locked", 0555);
+    const std::string installed = MakeFolder("installed", 0777);
     // The executable's folder, XDG_CONFIG_HOME ("unset": none) and the path expected.
     const std::vector<std::array<std::string, 3>> cases = {
         {writable, "/xdg", writable + "/Tarnwick.ini"},
+        {installed, "/xdg", "/xdg/tarnwick/Tarnwick.ini"},
         {withFile, "/xdg", withFile + "/Tarnwick.ini"},
         {locked, "/xdg", "/xdg/tarnwick/Tarnwick.ini"},
         {locked, "unset", "/home/u/.config/tarnwick/Tarnwick.ini"},
@@ -432,7 +434,7 @@ TEST_F(ProfileFileTest, SettingsFileLocation) {
         ::setenv("HOME", "/home/u", 1);
         for (const auto& [folder, xdg, expected] : cases) {
             xdg == "unset" ? ::unsetenv("XDG_CONFIG_HOME") : ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
-            paths += SettingsFilePath(folder) + "\n";
+            paths += SettingsFilePath(folder, installed) + "\n";
         }
         return paths;
     });
