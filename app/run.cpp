@@ -71,10 +71,10 @@ int Run(int argc, char** argv) {
 #ifdef TARNWICK_WITH_GUI
     GuiModule module(executableFolder);
     ModuleMessageService boxes(module, notices);
-    MessageService& messages = toConsole ? notices : boxes;
 #else
-    MessageService& messages = notices;
+    SystemMessageService& boxes = systemBoxes;
 #endif
+    MessageService& messages = toConsole ? notices : boxes;
     Services services{messages, clock, files, settings};
 
     auto showMainWindow = [&](AppState& state) -> int {
@@ -95,7 +95,7 @@ int Run(int argc, char** argv) {
 #endif
     };
 
-    StandardOutput output;
+    StandardOutput output(boxes);
     AppState state;
     return Main(state, services, CommandLineText(argc, argv), showMainWindow, output);
 }

@@ -1,7 +1,12 @@
-// Standard output as the TextOutput, for the text that is a command's point.
+// The text that is a command's whole point (the usage, the version, the live
+// slot, the slot list) goes to standard output. On Windows, where the program
+// has no console of its own, that holds when standard output is redirected;
+// else it is written to the console the program was started from, and
+// without one it is shown in a message box.
 #pragma once
 
 #include <cstdio>
+#include <string_view>
 
 #include "core/services.h"
 
@@ -9,11 +14,15 @@ namespace tarnwick {
 
 class StandardOutput final : public TextOutput {
 public:
-    explicit StandardOutput(std::FILE* stream = stdout) : stream_(stream) {}
+    // `boxes` shows the text where there is no console to write it to.
+    explicit StandardOutput(MessageService& boxes) : boxes_(boxes) {}
     void Write(std::string_view text) override;
 
 private:
-    std::FILE* stream_;
+    [[maybe_unused]] MessageService& boxes_;  // never needed where every program has standard output
 };
+
+// Writes the bytes as they are and flushes them.
+void WriteToStream(std::FILE* stream, std::string_view text);
 
 }  // namespace tarnwick

@@ -4,15 +4,28 @@
 
 #include <windows.h>
 
+#include "platform/windows_console.h"
 #include "platform/windows_text.h"
 
 namespace tarnwick {
-namespace {
 
-bool IsRedirected(DWORD stream) {
-    const DWORD type = ::GetFileType(::GetStdHandle(stream));
-    return type == FILE_TYPE_PIPE || type == FILE_TYPE_DISK;
+bool IsRedirected(unsigned long stream) {
+    const HANDLE handle = ::GetStdHandle(stream);
+    DWORD mode = 0;
+    switch (::GetFileType(handle)) {
+        case FILE_TYPE_PIPE:
+        case FILE_TYPE_DISK:
+            return true;
+        case FILE_TYPE_CHAR:
+            // NUL is a character device too, but no console: a script that
+            // discards the output must not get a box to dismiss.
+            return ::GetConsoleMode(handle, &mode) == 0;
+        default:
+            return false;
+    }
 }
+
+namespace {
 
 UINT IconOf(MessageKind kind) {
     switch (kind) {

@@ -1,0 +1,11 @@
+// Windows only: the standard handles of a program built without a console.
+#pragma once
+
+namespace tarnwick {
+
+// Whether the standard handle (STD_OUTPUT_HANDLE, STD_ERROR_HANDLE) leads
+// somewhere other than a console: a pipe, a file, or a device such as NUL.
+// A program started from a shortcut has no such handle.
+bool IsRedirected(unsigned long stream);
+
+}  // namespace tarnwick
