@@ -1,9 +1,11 @@
 // The built tarnwick.exe, run in command-line mode from a prepared folder
 // with its output redirected, so its messages come in the console form.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,11 @@ namespace fs = std::filesystem;
 using tarnwick::testing::ReadAll;
 using tarnwick::testing::WindowsFolder;
 using tarnwick::testing::WriteAll;
+using ::testing::AllOf;
+using ::testing::Eq;
+using ::testing::HasSubstr;
+using ::testing::Matcher;
+using ::testing::StartsWith;
 
 const std::string kBase = "Text before\r\n//START PRIV-2\r\nBest regards,\r\n  Taro Yamada  \r\n//END\r\n";
 const std::string kPriv2Tail = "Best regards,\r\n  Taro Yamada  \r\n";
@@ -134,6 +141,7 @@ TEST_F(WindowsCommandLineTest, FailuresAreReportedAndChangeNoFile) {
         std::wstring dest;
         DWORD tailAttributes;  // given to the old tail before the run
         std::string err;
+        std::string arguments = "PRIV-2";
     };
     const std::vector<Case> cases = {
         {"no start line", "//START PRIV-1\r\nx\r\n//END\r\n", L"base.txt", L"tail.txt", 0,
@@ -148,6 +156,12 @@ TEST_F(WindowsCommandLineTest, FailuresAreReportedAndChangeNoFile) {
          outputOpen + Text(L"BASE.TXT") + "\r\n"},
         {"tail is the settings file", kBase, L"base.txt", L"Tarnwick.ini", 0,
          outputOpen + Text(L"Tarnwick.ini") + "\r\n"},
+        {"--status, missing base file", kBase, L"none", L"tail.txt", 0, inputOpen + Text(L"none") + "\r\n",
+         "--status"},
+        {"--refresh, base file is a folder", kBase, L"sub", L"tail.txt", 0, inputOpen + Text(L"sub") + "\r\n",
+         "--refresh"},
+        {"--list, missing base file", kBase, L"none", L"tail.txt", 0, inputOpen + Text(L"none") + "\r\n",
+         "--list"},
     };
     fs::create_directory(Path(L"sub"));
     for (const Case& c : cases) {
@@ -157,12 +171,68 @@ TEST_F(WindowsCommandLineTest, FailuresAreReportedAndChangeNoFile) {
             ::SetFileAttributesW(Path(L"tail.txt").c_str(), c.tailAttributes);
         }
         const auto before = Snapshot();
-        const RunResult result = Run("PRIV-2");
+        const RunResult result = Run(c.arguments);
         EXPECT_EQ(result.status, 1u) << result;
         EXPECT_EQ(result.err, c.err);
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(Snapshot(), before);
         ::SetFileAttributesW(Path(L"tail.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+// The options' own output goes to the redirected standard output with CR LF
+// line ends; only --refresh writes, and only over a tail that holds a slot.
+TEST_F(WindowsCommandLineTest, OptionsPrintToTheRedirectedOutput) {
+    const std::string none =
+        "The tail file holds none of the seven slots: it was edited or written by something else.";
+    const std::string dated = "Sent 2001.02.03\r\n";
+    struct Case {
+        std::string name;
+        std::optional<std::string> tail;  // none: no tail file
+        std::string arguments;
+        DWORD status;
+        Matcher<std::string> out;
+        std::string err;
+        std::optional<Matcher<std::string>> tailAfter = std::nullopt;  // none: no file changes
+    };
+    const std::vector<Case> cases = {
+        {"version", kOldTail, "--version", 0, Eq("tarnwick " TARNWICK_VERSION "\r\n"), ""},
+        {"help", kOldTail, "  --help  ", 0, AllOf(StartsWith("Usage:\r\n"), HasSubstr("--status")), ""},
+        {"list", kOldTail, "--list", 0,
+         AllOf(StartsWith("OFFI-1 Set Official 1: no block: no start line\r\n"),
+               HasSubstr("\r\nPRIV-2 Set Private 2: block found\r\nPRIV-3 Set Private 3: block found\r\n")),
+         ""},
+        {"status, a live slot", kPriv2Tail, "--status", 0, Eq("PRIV-2 Set Private 2\r\n"), ""},
+        {"status, an old date and LF ends", "Sent 2001.02.03\n", "--status", 0,
+         Eq("PRIV-3 Set Private 3, 2001.02.03\r\n"), ""},
+        {"status, none of the seven", kOldTail, "--status", 3, Eq(none + "\r\n"), ""},
+        {"status, no tail", std::nullopt, "--status", 3,
+         Eq("The tail file holds nothing: there is no tail file yet.\r\n"), ""},
+        {"refresh", dated, "--refresh", 0, Eq(""), "",
+         AllOf(::testing::MatchesRegex("Sent \\d\\d\\d\\d\\.\\d\\d\\.\\d\\d\r\n"), ::testing::Ne(dated))},
+        {"refresh, an edited tail", "Sent 2001.02.03 \r\n", "--refresh", 3, Eq(""),
+         "Set Vellicor: warning: " + none + " Nothing was written.\r\n"},
+        {"unknown option", kOldTail, "--frobnicate PRIV-2", 2, Eq(""),
+         "Set Vellicor: error: Unknown option --frobnicate. See tarnwick --help.\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepare(kBase + "//START PRIV-3\r\nSent \r\n%DATE\r\n//END\r\n");
+        fs::remove(Path(L"tail.txt"));
+        if (c.tail) {
+            WriteAll(Path(L"tail.txt"), *c.tail);
+        }
+        const auto before = Snapshot();
+        const RunResult result = Run(c.arguments);
+        EXPECT_EQ(result.status, c.status) << result;
+        EXPECT_THAT(result.out, c.out);
+        EXPECT_EQ(result.err, c.err);
+        if (c.tailAfter) {
+            EXPECT_THAT(ReadAll(Path(L"tail.txt")), *c.tailAfter);
+            EXPECT_EQ(Snapshot().size(), before.size());
+        } else {
+            EXPECT_EQ(Snapshot(), before);
+        }
     }
 }
 
