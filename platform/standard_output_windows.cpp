@@ -1,5 +1,6 @@
 // Redirected output is written as it is (the C runtime turns each LF into
-// CR LF); else the parent's console, else a message box.
+// CR LF); else the parent's console, else a device such as NUL, else a
+// message box.
 #include "platform/standard_output.h"
 
 #include <windows.h>
@@ -48,12 +49,22 @@ bool WriteToParentConsole(std::string_view text) {
     return shown;
 }
 
+// A character device that is no console to attach to, such as NUL: a script
+// that discards the output must not get a box to dismiss.
+bool LeadsToADevice() {
+    return ::GetFileType(::GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR;
+}
+
 }  // namespace
 
 void StandardOutput::Write(std::string_view text) {
-    if (IsRedirected(STD_OUTPUT_HANDLE)) {
+    const bool redirected = IsRedirected(STD_OUTPUT_HANDLE);
+    if (!redirected && WriteToParentConsole(text)) {
+        return;
+    }
+    if (redirected || LeadsToADevice()) {
         WriteToStream(stdout, text);
-    } else if (!WriteToParentConsole(text)) {
+    } else {
         boxes_.Show(WithCrLf(text), MessageKind::Information);
     }
 }

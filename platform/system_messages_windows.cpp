@@ -10,19 +10,8 @@
 namespace tarnwick {
 
 bool IsRedirected(unsigned long stream) {
-    const HANDLE handle = ::GetStdHandle(stream);
-    DWORD mode = 0;
-    switch (::GetFileType(handle)) {
-        case FILE_TYPE_PIPE:
-        case FILE_TYPE_DISK:
-            return true;
-        case FILE_TYPE_CHAR:
-            // NUL is a character device too, but no console: a script that
-            // discards the output must not get a box to dismiss.
-            return ::GetConsoleMode(handle, &mode) == 0;
-        default:
-            return false;
-    }
+    const DWORD type = ::GetFileType(::GetStdHandle(stream));
+    return type == FILE_TYPE_PIPE || type == FILE_TYPE_DISK;
 }
 
 namespace {

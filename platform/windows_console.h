@@ -3,9 +3,8 @@
 
 namespace tarnwick {
 
-// Whether the standard handle (STD_OUTPUT_HANDLE, STD_ERROR_HANDLE) leads
-// somewhere other than a console: a pipe, a file, or a device such as NUL.
-// A program started from a shortcut has no such handle.
+// Whether the standard handle (STD_OUTPUT_HANDLE, STD_ERROR_HANDLE) leads to
+// a pipe or a file. A program started from a shortcut has no such handle.
 bool IsRedirected(unsigned long stream);
 
 }  // namespace tarnwick

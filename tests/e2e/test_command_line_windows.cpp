@@ -77,15 +77,18 @@ protected:
         return states;
     }
 
-    // Runs the copied program with `arguments` as the raw text after its name.
-    RunResult Run(const std::string& arguments) {
+    // Runs the copied program with `arguments` as the raw text after its
+    // name, its output redirected to files unless asked not to.
+    RunResult Run(const std::string& arguments, bool redirected = true) {
         std::wstring line = L"\"" + Path(L"tarnwick.exe").wstring() + L"\" ";
         line += WindowsFolder::Wide(arguments);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = Inheritable(folder_.Path(L"stdout.txt"));
-        startup.hStdError = Inheritable(folder_.Path(L"stderr.txt"));
+        if (redirected) {
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdOutput = Inheritable(folder_.Path(L"stdout.txt"));
+            startup.hStdError = Inheritable(folder_.Path(L"stderr.txt"));
+        }
         PROCESS_INFORMATION process{};
         RunResult result;
         if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, Path(L"").c_str(),
@@ -234,6 +237,34 @@ TEST_F(WindowsCommandLineTest, OptionsPrintToTheRedirectedOutput) {
             EXPECT_EQ(Snapshot(), before);
         }
     }
+}
+
+// Started from a console window without redirection, the program has no
+// standard output of its own and writes into that console.
+TEST_F(WindowsCommandLineTest, OptionsWriteIntoTheConsoleTheyWereStartedFrom) {
+    ::FreeConsole();
+    HANDLE screen = INVALID_HANDLE_VALUE;
+    if (::AllocConsole() != 0) {
+        screen = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    // A carriage return at the start shows nothing.
+    DWORD count = 0;
+    if (::WriteConsoleW(screen, L"\r", 1, &count, nullptr) == 0) {
+        ::FreeConsole();
+        GTEST_SKIP() << "no console that takes text here (wine without a terminal makes none)";
+    }
+    const RunResult result = Run("--version", false);
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    ::GetConsoleScreenBufferInfo(screen, &info);
+    std::wstring cells(static_cast<std::size_t>(info.dwSize.X), L' ');
+    ::ReadConsoleOutputCharacterW(screen, cells.data(), static_cast<DWORD>(cells.size()), {0, 0}, &count);
+    ::CloseHandle(screen);
+    ::FreeConsole();
+    EXPECT_EQ(result.status, 0u) << result;
+    EXPECT_EQ(WindowsFolder::Ansi(cells.substr(0, cells.find_last_not_of(L' ') + 1)),
+              "tarnwick " TARNWICK_VERSION);
+    EXPECT_EQ(info.dwCursorPosition.Y, 1) << "a line end follows";
 }
 
 TEST_F(WindowsCommandLineTest, TailHeldOpenByAnotherProgramStaysAsItWas) {
