@@ -91,15 +91,24 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
     struct Case {
         const char* commandLine;
         int status;
-        const char* output;  // a regular expression
+        ::testing::Matcher<std::string> output;
         std::vector<RecordedMessage> shown;
     };
+    using ::testing::AllOf;
+    using ::testing::EndsWith;
+    using ::testing::HasSubstr;
+    using ::testing::StartsWith;
+    // No regular expressions: GoogleTest's Windows build knows only simple ones.
     const std::vector<Case> cases = {
-        {"--help", 0, "^Usage:\n  tarnwick .*--status.*--refresh.*--list.*Tarnwick\\.ini.*\n$", {}},
-        {"--version", 0, "^tarnwick [0-9]+\\.[0-9]+\\.[0-9]+\n$", {}},
+        {"--help",
+         0,
+         AllOf(StartsWith("Usage:\n  tarnwick "), HasSubstr("--status"), HasSubstr("--refresh"),
+               HasSubstr("--list"), HasSubstr("Tarnwick.ini"), EndsWith("\n")),
+         {}},
+        {"--version", 0, AllOf(StartsWith("tarnwick "), HasSubstr("."), EndsWith("\n")), {}},
         {"--status-of PRIV-2",
          2,
-         "^$",
+         ::testing::IsEmpty(),
          {{"Unknown option --status-of. See tarnwick --help.", MessageKind::Error}}},
     };
     for (const Case& c : cases) {
@@ -108,7 +117,7 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
         messages.shown.clear();
         store.loads = 0;
         EXPECT_EQ(RunMain(c.commandLine), c.status);
-        EXPECT_THAT(output.written, ::testing::MatchesRegex(c.output));
+        EXPECT_THAT(output.written, c.output);
         EXPECT_EQ(messages.shown, c.shown);
         EXPECT_EQ(store.loads, 0);
         EXPECT_EQ(windowShown, 0);
