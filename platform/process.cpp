@@ -86,16 +86,19 @@ bool HasDisplay() {
 }
 #endif
 
-LocalTime SystemClock::Now() {
-    const std::time_t now = std::time(nullptr);
+LocalTime LocalTimeAt(std::time_t instant) {
     std::tm local{};
 #ifdef _WIN32
-    localtime_s(&local, &now);
+    localtime_s(&local, &instant);
 #else
-    localtime_r(&now, &local);
+    localtime_r(&instant, &local);
 #endif
     return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                      local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+LocalTime SystemClock::Now() {
+    return LocalTimeAt(std::time(nullptr));
 }
 
 void ProcessEnd::EndProgram() {

@@ -1,6 +1,7 @@
 // Process services: where the executable is, the clock, the display, ending.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 #include "core/services.h"
@@ -17,6 +18,9 @@ bool HasDisplay();
 // A console whose reader has gone away makes a write fail instead of killing
 // the program, so a tail already written still ends with its own status.
 void IgnoreBrokenPipe();
+
+// The user's local time at an instant.
+LocalTime LocalTimeAt(std::time_t instant);
 
 class SystemClock final : public Clock {
 public:

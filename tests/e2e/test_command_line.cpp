@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -28,6 +29,7 @@ using ::testing::AnyOf;
 using ::testing::AnyOfArray;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::MatchesRegex;
 using ::testing::StartsWith;
 
 const std::string kBase = "Text before\r\n//START PRIV-2\r\nBest regards,\r\n  Taro Yamada  \r\n//END\r\n";
@@ -184,6 +186,26 @@ TEST_F(CommandLineTest, SlotIsAppliedAndNomsgSilencesTheMessage) {
         EXPECT_EQ(State(Path("Tarnwick.ini")), settings);
         EXPECT_EQ(Snapshot().size(), 3u);  // no temporary file left
     }
+}
+
+std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char date[16];
+    ::localtime_r(&now, &local);
+    std::strftime(date, sizeof date, "%Y.%m.%d", &local);
+    return date;
+}
+
+TEST_F(CommandLineTest, PlaceholdersTakeTodaysDateAndTheTimeFromTheSystemClock) {
+    Prepare("//START PRIV-2\r\nSent \r\n%DATE\r\n \r\n%TIME\r\n\r\n//END\r\n");
+    const std::string before = Today();
+    const RunResult result = Run({"PRIV-2", "NOMSG"});
+    EXPECT_EQ(result.status, 0) << result;
+    const std::string tail = ReadAll(Path("tail.txt"));
+    EXPECT_THAT(
+        tail, MatchesRegex("Sent [0-9]{4}\\.[0-9]{2}\\.[0-9]{2} ([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]\n"));
+    EXPECT_THAT(tail.substr(5, 10), AnyOf(before, Today()));  // the run may cross midnight
 }
 
 TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {

@@ -5,10 +5,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/tail_engine.h"
 #include "platform/console_messages.h"
 #include "platform/process.h"
 
@@ -72,6 +74,27 @@ TEST(ProcessTest, DisplayIsReachableWhenAnyDisplayVariableIsSet) {
     for (int i = 0; i < 3; ++i) {
         saved[i] ? ::setenv(names[i], saved[i]->c_str(), 1) : ::unsetenv(names[i]);
     }
+}
+
+// The clock's fields against the C library's own formatting of the same
+// instant, in zones east and west of Greenwich, one of them in summer time.
+TEST(ProcessTest, ClockGivesTheLocalDateAndTime) {
+    const char* saved = std::getenv("TZ");
+    const std::string savedZone = saved != nullptr ? saved : "";
+    for (const char* zone : {"JST-9", "EST5EDT,M3.2.0,M11.1.0"}) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        for (std::time_t instant = 1767225599; instant < 1798761600; instant += 2678400 + 3607) {
+            std::tm local{};
+            ASSERT_NE(::localtime_r(&instant, &local), nullptr);
+            char expected[32];
+            ASSERT_GT(std::strftime(expected, sizeof expected, "%Y.%m.%d %H:%M:%S", &local), 0u);
+            const LocalTime time = LocalTimeAt(instant);
+            EXPECT_EQ(DateText(time) + " " + TimeText(time), expected) << zone << " " << instant;
+        }
+    }
+    saved != nullptr ? ::setenv("TZ", savedZone.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
 }
 
 TEST(ProcessTest, WritingToAVanishedReaderFailsInsteadOfKilling) {
