@@ -68,7 +68,9 @@ struct Press {
     QString dest = QStringLiteral("  %1 ").arg(kTail);
     QString source = QStringLiteral("   %1").arg(kBase);
     int slot = 0;
-    bool noStop = false;
+    bool noStop = false;  // as stored at the start
+    bool noMsg = false;
+    bool clickNoMsg = false;  // before the press
     MessageKind kind = MessageKind::Information;
     QString focus = QString();
 };
@@ -122,30 +124,40 @@ private slots:
 
     void slotPress_data() {
         QTest::addColumn<Press>("press");
-        QTest::newRow("both empty: only Dest")
-            << Press{.dest = "", .source = "", .noStop = true, .focus = "txtTo"};
-        QTest::newRow("Dest only spaces") << Press{.dest = "   ", .noStop = true, .focus = "txtTo"};
-        QTest::newRow("Source empty") << Press{.source = "", .noStop = true, .focus = "txtFrom"};
+        QTest::newRow("both empty: only Dest") << Press{.dest = "", .source = "", .focus = "txtTo"};
+        QTest::newRow("Dest only spaces") << Press{.dest = "   ", .focus = "txtTo"};
+        QTest::newRow("Source empty") << Press{.source = "", .clickNoMsg = true, .focus = "txtFrom"};
         QTest::newRow("applied: saved, ended") << Press{};
-        QTest::newRow("missing block: still saved, ended") << Press{.slot = 3, .kind = MessageKind::Error};
+        QTest::newRow("missing block, No Msg: reported, saved, ended")
+            << Press{.slot = 3, .noMsg = true, .kind = MessageKind::Error};
         QTest::newRow("No Stop: stays open, nothing saved") << Press{.noStop = true};
+        QTest::newRow("No Msg checked: applied silently, saved ON") << Press{.clickNoMsg = true};
     }
     void slotPress() {
         QFETCH(Press, press);
         Rig rig;
         rig.state.Dest = "/old/tail.TXT";
         rig.state.Source = "/old/base.TXT";
+        rig.state.NoStop = FlagText(press.noStop);
+        rig.state.NoMsg = FlagText(press.noMsg);
         rig.Open();
+        QCOMPARE(rig.Find<QCheckBox>("chkNoStop")->isChecked(), press.noStop);
+        QCOMPARE(rig.Find<QCheckBox>("chkNoMsg")->isChecked(), press.noMsg);
         rig.Find<QLineEdit>("txtTo")->setText(press.dest);
         rig.Find<QLineEdit>("txtFrom")->setText(press.source);
-        rig.Find<QCheckBox>("chkNoStop")->setChecked(press.noStop);
+        if (press.clickNoMsg) {
+            rig.Find<QCheckBox>("chkNoMsg")->click();
+        }
         QPushButton* button = rig.Find<QPushButton>(QStringLiteral("cmdSet%1").arg(press.slot));
         button->setFocus();
         button->click();
 
         const bool warned = !press.focus.isEmpty(), ended = !warned && !press.noStop;
-        QCOMPARE(rig.messages.shown.size(), std::size_t{1});
-        QCOMPARE(rig.messages.shown[0].kind, warned ? MessageKind::Warning : press.kind);
+        const bool noMsg = warned ? press.noMsg : press.noMsg != press.clickNoMsg;
+        const bool silent = !warned && noMsg && press.kind == MessageKind::Information;
+        QCOMPARE(rig.messages.shown.size(), std::size_t(silent ? 0 : 1));
+        QCOMPARE(rig.messages.shown.empty() ? press.kind : rig.messages.shown[0].kind,
+                 warned ? MessageKind::Warning : press.kind);
         if (warned) {
             QCOMPARE(rig.messages.shown[0].text,
                      std::string(press.focus == "txtTo" ? "Dest Is Empty, Please Input Dest !!!"
@@ -155,12 +167,14 @@ private slots:
         // Stored trimmed, and only past the checks; the box keeps what was typed.
         QCOMPARE(rig.state.Dest, std::string(warned ? "/old/tail.TXT" : kTail));
         QCOMPARE(rig.state.Source, std::string(warned ? "/old/base.TXT" : kBase));
-        QCOMPARE(rig.state.NoStop, std::string(press.noStop && !warned ? "ON" : "OF"));
+        QCOMPARE(rig.state.NoStop, FlagText(press.noStop));
+        QCOMPARE(rig.state.NoMsg, FlagText(noMsg));
         QCOMPARE(rig.Find<QLineEdit>("txtTo")->text(), press.dest);
         QCOMPARE(rig.files.readOpens.empty(), warned);
         QCOMPARE(rig.files.files.contains(kTail), !warned && press.slot == 0);
         QCOMPARE(rig.program.ends, ended ? 1 : 0);
         QCOMPARE(rig.Stored(keys::kDest), std::string(ended ? kTail : ""));
+        QCOMPARE(rig.Stored(keys::kNoMsg), ended ? FlagText(noMsg) : "");
     }
 
     void waysOut_data() {
