@@ -83,6 +83,9 @@ private slots:
         QVERIFY(rig.text()->isReadOnly() && !rig.saveShown());
         rig.view->PreviewTail(3, true);
         QVERIFY(!rig.text()->isReadOnly() && rig.saveShown());
+        rig.view->PreviewTail(3, false);
+        QVERIFY(rig.text()->isReadOnly() && !rig.saveShown());
+        rig.view->PreviewTail(3, true);
 
         // A block without its end line is reported; what it gave so far is never shown.
         rig.view->PreviewTail(6, false);
@@ -121,19 +124,35 @@ private slots:
         }
     }
 
-    void placedAtItsPositionAndTheCloseBoxRecordsIt() {
+    // Placed at ViewTop/ViewLeft when shown; where the user moves it is
+    // recorded when it loses the focus and when its close box is used.
+    void placedAtItsPositionAndRecordedWhereTheUserLeftIt() {
         Rig rig("A\r\n");
         rig.state.ViewTop = 1500;
         rig.state.ViewLeft = 3000;
+        rig.main.show();
         rig.view->PreviewTail(3, true);
+        QVERIFY(QTest::qWaitForWindowActive(rig.view));
         QCOMPARE(rig.view->pos(), QPoint(200, 100));
         rig.view->move(330, 150);
+        rig.view->PreviewTail(3, true);  // shown again: stays where it is
+        QCOMPARE(rig.view->pos(), QPoint(330, 150));
 
+        QWidget other;  // the user clicks another window
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCOMPARE(rig.state.ViewTop, std::int16_t{2250});
+        QCOMPARE(rig.state.ViewLeft, std::int16_t{4950});
+
+        // Its slot button puts it right below the main window.
+        QTest::mouseClick(rig.button("cmdSet"), Qt::LeftButton);
+        QCOMPARE(rig.view->frameGeometry().topLeft(), rig.main.frameGeometry().bottomLeft() + QPoint(0, 1));
         rig.view->close();
 
         QVERIFY(rig.view->isHidden());
-        QCOMPARE(rig.state.ViewTop, std::int16_t{2250});
-        QCOMPARE(rig.state.ViewLeft, std::int16_t{4950});
+        QCOMPARE(rig.state.ViewTop, rig.view->y() * 15);
+        QCOMPARE(rig.state.ViewLeft, rig.view->x() * 15);
         // The next preview starts from the design: empty, read-only, no SAVE.
         QCOMPARE(rig.text()->toPlainText() + rig.button("cmdSet")->text(), QString());
         QVERIFY(rig.text()->isReadOnly() && !rig.saveShown());
