@@ -23,9 +23,9 @@ struct Split {
     std::size_t block;
     std::size_t piece;
 };
-const Split kSplits[] = {
-    {1, SIZE_MAX}, {2, SIZE_MAX},  {3, SIZE_MAX}, {7, SIZE_MAX},
-    {7, 3},        {64, SIZE_MAX}, {64, 5},       {BaseFileReader::kDefaultBlockSize, SIZE_MAX}};
+const Split kSplits[] = {{1, SIZE_MAX}, {2, SIZE_MAX}, {3, SIZE_MAX},
+                         {7, SIZE_MAX}, {7, 3},        {64, SIZE_MAX},
+                         {64, 5},       {300, 100},    {BaseFileReader::kDefaultBlockSize, SIZE_MAX}};
 
 std::string Describe(const std::string& text, const Split& split) {
     return ::testing::PrintToString(text) + " block " + std::to_string(split.block) + " piece " +
@@ -72,6 +72,8 @@ TEST(BaseFileReader, SkipsPastTheFirstLineThatTrimsToTheText) {
         {"//START K1" + spaces + "x\n//START K1 \nA", Lines{"A"}},
         {std::string(5000, 'x') + "//START K1\n//START K1\nA", Lines{"A"}},
         {"//START K1\r\n", none},  // the start line is the last line
+        // A lone CR as the last byte of a block still ends its line.
+        {"xxxxxx\r" + std::string(56, 'x') + "\r//START K1\nA", Lines{"A"}},
         {"//start K1\nA", none},
         {"//START  K1\nA", none},
         {"//START K10\nA", none},
@@ -107,9 +109,10 @@ TEST(BaseFileReader, RandomTextsReadAsIfWhole) {
     std::mt19937 random(20031);
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
     std::uniform_int_distribution<int> count(0, 14);
+    std::uniform_int_distribution<int> longCount(100, 200);  // past the larger blocks
     for (int round = 0; round < 3000; ++round) {
         std::string text;
-        for (int n = count(random); n > 0; --n) {
+        for (int n = round % 10 == 0 ? longCount(random) : count(random); n > 0; --n) {
             text += pieces[pick(random)];
         }
         const Lines lines = WholeLines(text);

@@ -33,6 +33,7 @@ TEST(IniRead, FollowsTheProfileRules) {
         {"one quote pair removed", "[S]\nK= \"\"v w\"\" \n", "K", "\"v w\""},
         {"single quotes", "[S]\nK='v'\n", "K", "v"},
         {"mismatched quotes", "[S]\nK=\"v'\n", "K", "\"v'"},
+        {"empty quotes", "[S]\nK=\"\"\n", "K", ""},
         {"cut at nul", "[S]\nK=ab\0cd\n"s, "K", "ab"},
     };
     for (const IniCase& c : cases) {

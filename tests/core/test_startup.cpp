@@ -70,14 +70,13 @@ protected:
 TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
     WriteSettings(
         "[files]\ndest=/t/tail.txt\nSOURCE = /t/base.txt\nNOMSG=ON\nNoStop=OF\n"
-        "[CAPTION]\nPRIV-2=Weekend\nPRIV-3=\noffi-1=  Office  \n");
+        "[CAPTION]\nPRIV-2=Weekend\nPRIV-3=\noffi-1=  Office  \nPRIV-5=Last\n");
     EXPECT_EQ(RunMain("PRIV-8"), 0);
     EXPECT_EQ(windowShown, 1);
-    EXPECT_EQ(state.KeyName[3], "PRIV-2");
     EXPECT_EQ(state.Caption[3], "Weekend");
     EXPECT_EQ(state.Caption[4], "Set Private 3") << "an empty caption keeps the default";
     EXPECT_EQ(state.Caption[0], "Office");
-    EXPECT_EQ(state.Caption[6], "Set Private 5");
+    EXPECT_EQ(state.Caption[6], "Last");
     EXPECT_EQ(state.Dest, "/t/tail.txt");
     EXPECT_EQ(state.Source, "/t/base.txt");
     EXPECT_EQ(state.NoMsg, "ON") << "window mode keeps the stored flag";
