@@ -33,12 +33,10 @@ public:
     explicit FixedClock(std::vector<LocalTime> times) : times_(std::move(times)) {}
     explicit FixedClock(LocalTime time) : times_{time} {}
     LocalTime Now() override {
-        ++reads;
         const LocalTime now = times_[std::min(next_, times_.size() - 1)];
         ++next_;
         return now;
     }
-    int reads = 0;
 
 private:
     std::vector<LocalTime> times_;
@@ -101,7 +99,6 @@ public:
     std::vector<std::string> readOpens;
     std::vector<std::string> replaceOpens;
     std::size_t writes = 0;
-    int commits = 0;
 
 private:
     class Output final : public OutputFile {
@@ -118,7 +115,6 @@ private:
             if (files_.failCommits) {
                 return false;
             }
-            ++files_.commits;
             files_.files[path_] = pending_;
             return true;
         }
@@ -133,10 +129,7 @@ private:
 // A settings file held in memory; nothing stands for a missing file.
 class MemoryProfileStore final : public ProfileStore {
 public:
-    std::optional<std::string> Load() override {
-        ++loads;
-        return text;
-    }
+    std::optional<std::string> Load() override { return text; }
     bool Store(std::string_view newText) override {
         ++stores;
         if (failStores) {
@@ -147,7 +140,6 @@ public:
     }
     std::optional<std::string> text;
     bool failStores = false;
-    int loads = 0;
     int stores = 0;
 };
 

@@ -128,18 +128,5 @@ TEST(BaseFileReader, RandomTextsReadAsIfWhole) {
     }
 }
 
-TEST(BaseFileReader, AFailedReadEndsTheFileAndIsRemembered) {
-    const std::string text = "noise\n//START K1\nA\n";
-    for (const std::size_t failAfter : {std::size_t{0}, std::size_t{8}, text.size() - 3, text.size()}) {
-        MemoryInputFile file(text, SIZE_MAX, failAfter);
-        BaseFileReader reader(file, 4);
-        EXPECT_EQ(reader.SkipPastLine("//START K1"), failAfter > 17) << failAfter;
-        std::string line;
-        while (reader.NextLine(line)) {
-        }
-        EXPECT_TRUE(reader.ReadFailed()) << failAfter;
-    }
-}
-
 }  // namespace
 }  // namespace tarnwick

@@ -14,36 +14,48 @@ using testing::RecordedMessage;
 using testing::RecordingMessages;
 
 struct CommandLineCase {
+    const char* name;
     const char* text;
     std::optional<int> slot;
     bool noMsg;
 };
+void PrintTo(const CommandLineCase& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
 
 class ParseCommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
 
 TEST_P(ParseCommandLineTest, PicksSlotAndMessageFlag) {
     const CommandLineCase& c = GetParam();
     const CommandLine command = ParseCommandLine(c.text);
-    EXPECT_EQ(command.slot, c.slot) << '"' << c.text << '"';
-    EXPECT_EQ(command.noMsg, c.noMsg) << '"' << c.text << '"';
+    EXPECT_EQ(command.slot, c.slot);
+    EXPECT_EQ(command.noMsg, c.noMsg);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, ParseCommandLineTest,
-    ::testing::Values(
-        CommandLineCase{"", std::nullopt, false}, CommandLineCase{"   ", std::nullopt, false},
-        CommandLineCase{"OFFI-1", 0, false}, CommandLineCase{"offi-1", 0, false},
-        CommandLineCase{"  priv-2  ", 3, false}, CommandLineCase{"PRIV-5", 6, false},
-        CommandLineCase{"PRIV-2 NOMSG", 3, true}, CommandLineCase{"PRIV-2 nomsg", 3, true},
-        CommandLineCase{"PRIV-2 NoMsg  ", 3, true},
-        // Anything but exactly one space and NOMSG shows the message.
-        CommandLineCase{"PRIV-2  NOMSG", 3, false}, CommandLineCase{"PRIV-2 NOMSG X", 3, false},
-        CommandLineCase{"PRIV-2 hello", 3, false}, CommandLineCase{"PRIV-2\tNOMSG", std::nullopt, false},
-        // Only a key name as the first word selects a slot.
-        CommandLineCase{"PRIV-8", std::nullopt, false}, CommandLineCase{"OFFI-1NOMSG", std::nullopt, false},
-        CommandLineCase{"NOMSG PRIV-2", std::nullopt, false}, CommandLineCase{"PRIV-", std::nullopt, false},
-        // Upper-casing is ASCII only: a dotless i is no "I".
-        CommandLineCase{"offı-1", std::nullopt, false}));
+    ::testing::Values(CommandLineCase{"Empty", "", std::nullopt, false},
+                      CommandLineCase{"OnlySpaces", "   ", std::nullopt, false},
+                      CommandLineCase{"FirstSlot", "OFFI-1", 0, false},
+                      CommandLineCase{"LowerCase", "offi-1", 0, false},
+                      CommandLineCase{"SpacesAround", "  priv-2  ", 3, false},
+                      CommandLineCase{"LastSlot", "PRIV-5", 6, false},
+                      CommandLineCase{"Nomsg", "PRIV-2 NOMSG", 3, true},
+                      CommandLineCase{"NomsgLowerCase", "PRIV-2 nomsg", 3, true},
+                      CommandLineCase{"NomsgThenSpaces", "PRIV-2 NoMsg  ", 3, true},
+                      // Anything but exactly one space and NOMSG shows the message.
+                      CommandLineCase{"TwoSpacesBeforeNomsg", "PRIV-2  NOMSG", 3, false},
+                      CommandLineCase{"WordAfterNomsg", "PRIV-2 NOMSG X", 3, false},
+                      CommandLineCase{"OtherWord", "PRIV-2 hello", 3, false},
+                      CommandLineCase{"TabBeforeNomsg", "PRIV-2\tNOMSG", std::nullopt, false},
+                      // Only a key name as the first word selects a slot.
+                      CommandLineCase{"NoSuchSlot", "PRIV-8", std::nullopt, false},
+                      CommandLineCase{"NomsgWithoutSpace", "OFFI-1NOMSG", std::nullopt, false},
+                      CommandLineCase{"NomsgFirst", "NOMSG PRIV-2", std::nullopt, false},
+                      CommandLineCase{"KeyCutShort", "PRIV-", std::nullopt, false},
+                      // Upper-casing is ASCII only: a dotless i is no "I".
+                      CommandLineCase{"DotlessI", "offı-1", std::nullopt, false}),
+    [](const ::testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });
 
 class MainTest : public ::testing::Test {
 protected:
@@ -95,14 +107,6 @@ TEST_F(MainTest, CommandLineAppliesSlotAndNeverWritesSettings) {
               (std::vector<RecordedMessage>{{"Set Vellicor for [ Weekend ].", MessageKind::Information}}))
         << "without NOMSG the message shows even when the settings say ON";
     EXPECT_EQ(store.stores, 0);
-}
-
-TEST_F(MainTest, NomsgSilencesSuccessEvenWhenSettingsSayOf) {
-    WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\nNoMsg=OF\n");
-    files.files["base"] = "//START PRIV-2\nHello\n//END\n";
-    EXPECT_EQ(RunMain("PRIV-2 NOMSG"), 0);
-    EXPECT_EQ(files.files["tail"], "Hello\n");
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(MainTest, FailureGivesStatusOneAndStillReports) {
