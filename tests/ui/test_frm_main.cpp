@@ -3,9 +3,11 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -101,6 +103,7 @@ private slots:
         rig.state.View = "ON";  // never restored at a start
         rig.Open();
         QCOMPARE(QApplication::focusWidget(), rig.Find<QLineEdit>("txtTo"));
+        QCOMPARE(rig.window->size(), QSize(610, 276));  // 9150 x 4140 twips
         QCOMPARE(rig.Find<QPushButton>("cmdSet6")->text(), QStringLiteral("Set Private 5 (&6)"));
         QCheckBox* noStop = rig.Find<QCheckBox>("chkNoStop");  // paints the window's colour
         QCOMPARE(noStop->grab().toImage().pixelColor(noStop->width() - 1, 0), QColor(128, 255, 255));
@@ -111,15 +114,17 @@ private slots:
         QVERIFY(!view->isChecked() && edit->isChecked() && !edit->isEnabled());
         view->click();
         QVERIFY(edit->isEnabled());
-        // A preview takes the paths, writes nothing and keeps running.
+        edit->click();
+        // A preview takes the paths, writes nothing and keeps running; read-only without PreEdit.
         rig.Find<QLineEdit>("txtTo")->setText(QStringLiteral(" /new/tail.TXT"));
         rig.Find<QPushButton>("cmdSet0")->click();
         QCOMPARE(rig.state.Dest, std::string("/new/tail.TXT"));
         QVERIFY(rig.View()->isVisible());
+        QVERIFY(rig.View()->findChild<QPlainTextEdit*>("txtView")->isReadOnly());
         QVERIFY(rig.files.replaceOpens.empty());
         QCOMPARE(rig.program.ends + rig.store.stores, 0);
         view->click();
-        QVERIFY(!edit->isEnabled() && edit->isChecked());
+        QVERIFY(!edit->isEnabled() && !edit->isChecked());
     }
 
     void slotPress_data() {
@@ -246,6 +251,20 @@ private slots:
                  p.saved);
         // The options window writes its own position.
         QCOMPARE(rig.Stored(keys::kOptTop), IniRead(p.ini.toStdString(), "POSITION", "OPTTOP"));
+    }
+
+    void optionsOpenAtTheirPosition() {
+        Rig rig("[POSITION]\nOPTTOP=1493\nOPTLEFT=2993\n");
+        rig.Open();
+        QPoint shown;
+        QTimer::singleShot(0, [&shown] {
+            QWidget* options = QApplication::activeModalWidget();
+            shown = options != nullptr ? options->pos() : QPoint(-1, -1);
+            QApplication::closeAllWindows();  // ends the dialog, whichever is open
+        });
+        rig.Find<QPushButton>("cmdSetOpt")->click();
+        QCOMPARE(shown, QPoint(200, 100));                         // rounded to whole pixels
+        QCOMPARE(rig.Stored(keys::kOptTop), std::string("1493"));  // not moved: kept exactly
     }
 
     void windowOffScreenComesBack() {

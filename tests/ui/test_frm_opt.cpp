@@ -124,6 +124,7 @@ private slots:
         QCOMPARE(rig.colour(4), QColor(255, 0, 0));
         QCOMPARE(rig.colour(3), QColor(0, 0, 255));
         QCOMPARE(rig.find("cmdPrev", 4)->text(), QString("Set Private 3x (&4)"));
+        QCOMPARE(rig.find("cmdSet", 6)->text(), QString("PRIV-5 (&G)"));
         QCOMPARE(rig.buttons[4]->text(), QString("Set Private 3 (&4)"));
     }
 };

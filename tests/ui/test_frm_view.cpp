@@ -98,16 +98,21 @@ private slots:
 
     void enterAndEscPressSaveOnlyWhileShown_data() {
         QTest::addColumn<bool>("preEdit");
+        QTest::addColumn<QString>("focus");
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<bool>("saves");
         QTest::addColumn<QString>("textAfter");
-        QTest::newRow("Enter") << true << QKeySequence("Return") << true << "A\nB";
-        QTest::newRow("Esc") << true << QKeySequence("Esc") << true << "A\nB";
-        QTest::newRow("Ctrl+Enter") << true << QKeySequence("Ctrl+Return") << false << "A\nB\n";
-        QTest::newRow("Enter, read-only") << false << QKeySequence("Return") << false << "A\nB";
+        QTest::newRow("Enter") << true << "txtView" << QKeySequence("Return") << true << "A\nB";
+        QTest::newRow("Esc") << true << "txtView" << QKeySequence("Esc") << true << "A\nB";
+        QTest::newRow("Esc on CLOSE") << true << "cmdClose" << QKeySequence("Esc") << true << "A\nB";
+        QTest::newRow("Ctrl+Enter") << true << "txtView" << QKeySequence("Ctrl+Return") << false << "A\nB\n";
+        QTest::newRow("Enter, read-only") << false << "txtView" << QKeySequence("Return") << false << "A\nB";
+        QTest::newRow("Ctrl+Enter, read-only")
+            << false << "txtView" << QKeySequence("Ctrl+Return") << false << "A\nB";
     }
     void enterAndEscPressSaveOnlyWhileShown() {
         QFETCH(bool, preEdit);
+        QFETCH(QString, focus);
         QFETCH(QKeySequence, keys);
         QFETCH(bool, saves);
         QFETCH(QString, textAfter);
@@ -115,7 +120,7 @@ private slots:
         rig.view->PreviewTail(3, preEdit);
         rig.text()->moveCursor(QTextCursor::End);
 
-        QTest::keySequence(rig.text(), keys);
+        QTest::keySequence(rig.view->findChild<QWidget*>(focus), keys);
 
         QCOMPARE(rig.text()->toPlainText(), textAfter);
         QCOMPARE(rig.files.files.contains(kTail), saves);
@@ -128,11 +133,12 @@ private slots:
     // recorded when it loses the focus and when its close box is used.
     void placedAtItsPositionAndRecordedWhereTheUserLeftIt() {
         Rig rig("A\r\n");
-        rig.state.ViewTop = 1500;
-        rig.state.ViewLeft = 3000;
+        rig.state.ViewTop = 1493;  // whole pixels, rounded
+        rig.state.ViewLeft = 2993;
         rig.main.show();
         rig.view->PreviewTail(3, true);
         QVERIFY(QTest::qWaitForWindowActive(rig.view));
+        QCOMPARE(QApplication::focusWidget(), rig.text());
         QCOMPARE(rig.view->pos(), QPoint(200, 100));
         rig.view->move(330, 150);
         rig.view->PreviewTail(3, true);  // shown again: stays where it is
