@@ -60,7 +60,7 @@ TEST(IniWrite, ChangesOnlyWhatItMust) {
         {"spelling, blanks and own line end kept", "[s]\r  key = old \rA=1\r\n", "KEY",
          "[s]\r  key = v \rA=1\r\n"},
         {"blank value filled", "[S]\nK= \t\n", "K", "[S]\nK=v \t\n"},
-        {"after the last key line", "[S]\nA=1\n\n;c\n[T]\n", "K", "[S]\nA=1\nK=v\n\n;c\n[T]\n"},
+        {"after the last key line", "[S]\nA=1\n\n;c=1\n[T]\n", "K", "[S]\nA=1\nK=v\n\n;c=1\n[T]\n"},
         {"after a bare header", "[S]\r;c\r", "K", "[S]\rK=v\n;c\r"},
         {"after an unended last line", "[S]\nA=1", "K", "[S]\nA=1\nK=v\n"},
         {"new section after a cr", "[T]\rA=1\r", "K", "[T]\rA=1\r[S]\nK=v\n"},

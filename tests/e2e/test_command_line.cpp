@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -126,8 +127,9 @@ protected:
     }
 
     // Runs the copied program without a display, as "nobody" when asked to
-    // run unprivileged while we are root.
-    RunResult Run(std::vector<std::string> arguments, bool unprivileged = false) {
+    // run unprivileged while we are root; as a shell would, with the default
+    // SIGPIPE action, and when asked with a standard output nobody reads.
+    RunResult Run(std::vector<std::string> arguments, bool unprivileged = false, bool readerGone = false) {
         const std::string outPath = root_ + "/stdout.txt";
         const std::string errPath = root_ + "/stderr.txt";
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -147,7 +149,11 @@ protected:
             // The per-user settings folder, should the program look there, is ours.
             ::setenv("HOME", (root_ + "/home").c_str(), 1);
             ::setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
-            if (::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(work_.c_str()) != 0 ||
+            (void)::signal(SIGPIPE, SIG_DFL);
+            int pipeEnds[2];
+            if ((readerGone &&
+                 (::pipe(pipeEnds) != 0 || ::close(pipeEnds[0]) != 0 || ::dup2(pipeEnds[1], out) < 0)) ||
+                ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(work_.c_str()) != 0 ||
                 (nobody != nullptr && (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
                                        ::setuid(nobody->pw_uid) != 0))) {
                 ::_exit(126);
@@ -185,6 +191,9 @@ TEST_F(CommandLineTest, SlotIsAppliedAndNomsgSilencesTheMessage) {
         EXPECT_EQ(State(Path("Tarnwick.ini")), settings);
         EXPECT_EQ(Snapshot().size(), 3u);  // no temporary file left
     }
+    Prepare();
+    EXPECT_EQ(Run({"PRIV-2"}, false, true).status, 0) << "a success message nobody reads is no failure";
+    EXPECT_EQ(ReadAll(Path("tail.txt")), kPriv2Tail);
 }
 
 std::string Today() {
