@@ -47,20 +47,6 @@ std::optional<Lines> Read(const std::string& text, const Split& split, const cha
     return lines;
 }
 
-TEST(BaseFileReader, EveryLineEndEndsOneLineWhereverTheBlocksSplit) {
-    const std::pair<std::string, Lines> cases[] = {
-        {"", {}},
-        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
-        {"a\r\rb\r", {"a", "", "b"}},
-        {"\n\r\n\n x \t\v", {"", "", "", " x \t\v"}},
-    };
-    for (const auto& [text, lines] : cases) {
-        for (const auto& split : kSplits) {
-            EXPECT_EQ(Read(text, split), lines) << Describe(text, split);
-        }
-    }
-}
-
 // Cases the random texts below cannot make: runs of spaces longer than the
 // room kept for a start line carried between blocks, long other lines, and
 // near misses of the start line.

@@ -32,30 +32,30 @@ TEST_P(ParseCommandLineTest, PicksSlotAndMessageFlag) {
     EXPECT_EQ(command.noMsg, c.noMsg);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Forms, ParseCommandLineTest,
-    ::testing::Values(CommandLineCase{"Empty", "", std::nullopt, false},
-                      CommandLineCase{"OnlySpaces", "   ", std::nullopt, false},
-                      CommandLineCase{"FirstSlot", "OFFI-1", 0, false},
-                      CommandLineCase{"LowerCase", "offi-1", 0, false},
-                      CommandLineCase{"SpacesAround", "  priv-2  ", 3, false},
-                      CommandLineCase{"LastSlot", "PRIV-5", 6, false},
-                      CommandLineCase{"Nomsg", "PRIV-2 NOMSG", 3, true},
-                      CommandLineCase{"NomsgLowerCase", "PRIV-2 nomsg", 3, true},
-                      CommandLineCase{"NomsgThenSpaces", "PRIV-2 NoMsg  ", 3, true},
-                      // Anything but exactly one space and NOMSG shows the message.
-                      CommandLineCase{"TwoSpacesBeforeNomsg", "PRIV-2  NOMSG", 3, false},
-                      CommandLineCase{"WordAfterNomsg", "PRIV-2 NOMSG X", 3, false},
-                      CommandLineCase{"OtherWord", "PRIV-2 hello", 3, false},
-                      CommandLineCase{"TabBeforeNomsg", "PRIV-2\tNOMSG", std::nullopt, false},
-                      // Only a key name as the first word selects a slot.
-                      CommandLineCase{"NoSuchSlot", "PRIV-8", std::nullopt, false},
-                      CommandLineCase{"NomsgWithoutSpace", "OFFI-1NOMSG", std::nullopt, false},
-                      CommandLineCase{"NomsgFirst", "NOMSG PRIV-2", std::nullopt, false},
-                      CommandLineCase{"KeyCutShort", "PRIV-", std::nullopt, false},
-                      // Upper-casing is ASCII only: a dotless i is no "I".
-                      CommandLineCase{"DotlessI", "offı-1", std::nullopt, false}),
-    [](const ::testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });
+const CommandLineCase kForms[] = {
+    {"Empty", "", std::nullopt, false},
+    {"FirstSlot", "OFFI-1", 0, false},
+    {"SpacesAround", "  priv-2  ", 3, false},
+    {"LastSlot", "PRIV-5", 6, false},
+    {"Nomsg", "PRIV-2 NOMSG", 3, true},
+    {"NomsgThenSpaces", "PRIV-2 NoMsg  ", 3, true},
+    // Anything but exactly one space and NOMSG shows the message.
+    {"TwoSpacesBeforeNomsg", "PRIV-2  NOMSG", 3, false},
+    {"WordAfterNomsg", "PRIV-2 NOMSG X", 3, false},
+    {"TabBeforeNomsg", "PRIV-2\tNOMSG", std::nullopt, false},
+    // Only a key name as the first word selects a slot.
+    {"NoSuchSlot", "PRIV-8", std::nullopt, false},
+    {"NomsgWithoutSpace", "OFFI-1NOMSG", std::nullopt, false},
+    {"NomsgFirst", "NOMSG PRIV-2", std::nullopt, false},
+    {"KeyCutShort", "PRIV-", std::nullopt, false},
+    // Upper-casing is ASCII only: a dotless i is no "I".
+    {"DotlessI", "offı-1", std::nullopt, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Forms, ParseCommandLineTest, ::testing::ValuesIn(kForms),
+                         [](const ::testing::TestParamInfo<CommandLineCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 class MainTest : public ::testing::Test {
 protected:
