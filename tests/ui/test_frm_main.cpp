@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include "core/ini.h"
 #include "core/settings.h"
 #include "tests/fakes.h"
+#include "tests/ui/tab_order.h"
 #include "ui/frm_main.h"
 #include "ui/frm_view.h"
 
@@ -104,6 +106,17 @@ private slots:
         rig.Open();
         QCOMPARE(QApplication::focusWidget(), rig.Find<QLineEdit>("txtTo"));
         QCOMPARE(rig.window->size(), QSize(610, 276));  // 9150 x 4140 twips
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Set Vellicor"));
+        QCOMPARE(TabOrder(rig.Find("txtTo")),
+                 QStringLiteral("txtTo cmdRefTo txtFrom cmdRefFrom cmdSet0 cmdSet1 cmdCancel "
+                                "cmdSet2 cmdSet3 cmdSet4 cmdSet5 cmdSet6 cmdSetOpt chkNoMsg "
+                                "chkNoStop cmdExit chkView chkEdit"));
+        // The labels' access keys lead to their boxes.
+        QCOMPARE(rig.Find<QLabel>("Label1")->text() + rig.Find<QLabel>("Label2")->text(),
+                 QStringLiteral("Dest(&D)： Source(&S)： "));
+        QCOMPARE(rig.Find<QLabel>("Label2")->geometry().right(), 113);  // right edge at 1710 twips
+        QTest::keyClick(rig.window.get(), Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), rig.Find<QLineEdit>("txtFrom"));
         QCOMPARE(rig.Find<QPushButton>("cmdSet6")->text(), QStringLiteral("Set Private 5 (&6)"));
         QCheckBox* noStop = rig.Find<QCheckBox>("chkNoStop");  // paints the window's colour
         QCOMPARE(noStop->grab().toImage().pixelColor(noStop->width() - 1, 0), QColor(128, 255, 255));

@@ -1,5 +1,6 @@
 // The caption options window driven through its controls, over a settings
 // file held in memory.
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWindow>
@@ -10,6 +11,7 @@
 
 #include "core/settings.h"
 #include "tests/fakes.h"
+#include "tests/ui/tab_order.h"
 #include "ui/frm_opt.h"
 #include "ui/ui_common.h"
 
@@ -125,6 +127,12 @@ private slots:
         QCOMPARE(rig.colour(3), QColor(0, 0, 255));
         QCOMPARE(rig.find("cmdPrev", 4)->text(), QString("Set Private 3x (&4)"));
         QCOMPARE(rig.find("cmdSet", 6)->text(), QString("PRIV-5 (&G)"));
+        QCOMPARE(rig.options->windowTitle() + " / " + rig.find<QLabel>("Label1")->text(),
+                 QString("Set Vellicor Option / Set Private Button Caption"));
+        QCOMPARE(
+            TabOrder(rig.find("cmdSet", 0)),
+            QString("cmdSet0 txtUpdate0 cmdSet1 txtUpdate1 cmdSet2 txtUpdate2 cmdSet3 txtUpdate3 cmdSet4 "
+                    "txtUpdate4 cmdSet5 txtUpdate5 cmdSet6 txtUpdate6 cmdUpdate cmdCancel"));
         QCOMPARE(rig.buttons[4]->text(), QString("Set Private 3 (&4)"));
     }
 };

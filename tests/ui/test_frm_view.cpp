@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/tail_engine.h"
 #include "tests/fakes.h"
+#include "tests/ui/tab_order.h"
 #include "ui/frm_view.h"
 
 using namespace tarnwick;
@@ -81,7 +82,9 @@ private slots:
         QCOMPARE(rig.text()->toPlainText(), QString("A\nB"));
         QCOMPARE(rig.button("cmdSet")->text(), QString("Set Private 2 (&3)"));
         QVERIFY(rig.text()->isReadOnly() && !rig.saveShown());
+        QCOMPARE(rig.view->windowTitle(), QString("Set Vellicor View"));
         rig.view->PreviewTail(3, true);
+        QCOMPARE(TabOrder(rig.text()), QString("txtView cmdClose cmdSave"));
         QVERIFY(!rig.text()->isReadOnly() && rig.saveShown());
         rig.view->PreviewTail(3, false);
         QVERIFY(rig.text()->isReadOnly() && !rig.saveShown());
