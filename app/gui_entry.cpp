@@ -9,7 +9,11 @@
 #include "platform/qt/qt_message_service.h"
 #include "ui/frm_main.h"
 
+#ifdef _WIN32
+#define TARNWICK_EXPORT extern "C" __declspec(dllexport)
+#else
 #define TARNWICK_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 TARNWICK_EXPORT void tarnwick_show_message(const char* text, std::size_t size, int kind) {
     tarnwick::QtMessageService().Show({text, size}, static_cast<tarnwick::MessageKind>(kind));

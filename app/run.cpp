@@ -9,6 +9,8 @@
 #include "platform/native_file_system.h"
 #include "platform/process.h"
 #include "platform/profile_file.h"
+#include "platform/standard_output.h"
+#include "platform/system_messages.h"
 
 #ifdef TARNWICK_WITH_GUI
 #include "app/gui_entry.h"
@@ -19,40 +21,25 @@ namespace tarnwick {
 
 namespace {
 
-// Exit status of window mode when no window can be shown.
-constexpr int kNoWindowStatus = 2;
-
-// The command line as one text: the arguments joined by single spaces, so
-// `tarnwick "PRIV-2 NOMSG"` and `tarnwick PRIV-2 NOMSG` read alike.
-std::string JoinArguments(int argc, char** argv) {
-    std::string line;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) {
-            line += ' ';
-        }
-        line += argv[i];
-    }
-    return line;
-}
-
-int NoWindowAvailable(MessageService& console, std::string_view reason) {
+int NoWindowAvailable(MessageService& messages, std::string_view reason) {
     std::string text(reason);
     text += "\r\nTo switch the tail without a window, name a slot: tarnwick PRIV-2";
-    console.Show(text, MessageKind::Error);
-    return kNoWindowStatus;
+    messages.Show(text, MessageKind::Error);
+    return kCannotRunStatus;
 }
 
 #ifdef TARNWICK_WITH_GUI
 // Message boxes from the window module, loaded on the first message. Where
-// the module cannot be loaded the message still reaches the console.
+// the module cannot be loaded the message still reaches the user.
 class ModuleMessageService final : public MessageService {
 public:
-    ModuleMessageService(GuiModule& module, MessageService& console) : module_(module), console_(console) {}
+    ModuleMessageService(GuiModule& module, MessageService& fallback)
+        : module_(module), fallback_(fallback) {}
 
     void Show(std::string_view text, MessageKind kind) override {
         auto* show = reinterpret_cast<ShowMessageFunction>(module_.Function(kShowMessageName));
         if (show == nullptr) {
-            console_.Show(std::string(text) + "\r\n(no message box: " + module_.Error() + ")", kind);
+            fallback_.Show(std::string(text) + "\r\n(no message box: " + module_.Error() + ")", kind);
             return;
         }
         show(text.data(), text.size(), static_cast<int>(kind));
@@ -60,7 +47,7 @@ public:
 
 private:
     GuiModule& module_;
-    MessageService& console_;
+    MessageService& fallback_;
 };
 #endif
 
@@ -73,38 +60,44 @@ int Run(int argc, char** argv) {
     ProfileFile profile(files, executableFolder);
     Settings settings(profile);
     SystemClock clock;
-    ConsoleMessageService console;
     const bool display = HasDisplay();
+    ConsoleMessageService console;
+    SystemMessageService systemBoxes(console);
+    // The console when no box can or should be shown (no display, or output
+    // redirected on Windows), else boxes.
+    const bool toConsole = MessagesGoToConsole();
+    MessageService& notices = toConsole ? static_cast<MessageService&>(console) : systemBoxes;
 
 #ifdef TARNWICK_WITH_GUI
     GuiModule module(executableFolder);
-    ModuleMessageService boxes(module, console);
-    MessageService& messages = display ? static_cast<MessageService&>(boxes) : console;
+    ModuleMessageService boxes(module, notices);
+    MessageService& messages = toConsole ? notices : boxes;
 #else
-    MessageService& messages = console;
+    MessageService& messages = notices;
 #endif
     Services services{messages, clock, files, settings};
 
     auto showMainWindow = [&](AppState& state) -> int {
         if (!display) {
-            return NoWindowAvailable(console,
+            return NoWindowAvailable(notices,
                                      "The main window needs a display, and none is set (DISPLAY or "
                                      "WAYLAND_DISPLAY).");
         }
 #ifdef TARNWICK_WITH_GUI
         auto* runWindows = reinterpret_cast<RunWindowsFunction>(module.Function(kRunWindowsName));
         if (runWindows == nullptr) {
-            return NoWindowAvailable(console, "The windows cannot be loaded: " + module.Error());
+            return NoWindowAvailable(notices, "The windows cannot be loaded: " + module.Error());
         }
         return runWindows(&state, &services, argc, argv);
 #else
         (void)state;
-        return NoWindowAvailable(console, "This build of Tarnwick has no windows.");
+        return NoWindowAvailable(notices, "This build of Tarnwick has no windows.");
 #endif
     };
 
+    StandardOutput output;
     AppState state;
-    return Main(state, services, JoinArguments(argc, argv), showMainWindow);
+    return Main(state, services, CommandLineText(argc, argv), showMainWindow, output);
 }
 
 }  // namespace tarnwick

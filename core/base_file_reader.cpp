@@ -74,6 +74,57 @@ private:
     std::size_t rare_ = 0;
 };
 
+std::size_t CommonPrefixSize(std::string_view a, std::string_view b) {
+    return static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
+}
+
+struct LineMatch {
+    std::optional<std::size_t> index;  // the line that `text` starts with, spaces and a line end after it
+    std::size_t lineEndOffset = 0;     // where that line end is in `text`
+    bool unfinished = false;           // `text` ends before it can tell
+};
+
+// Which of `lines` the text at a line's start holds up to a line end, with
+// only spaces between.
+LineMatch MatchAt(std::string_view text, std::span<const std::string_view> lines) {
+    LineMatch match;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (text.size() <= lines[i].size()) {
+            match.unfinished = match.unfinished || lines[i].starts_with(text);
+            continue;
+        }
+        if (!text.starts_with(lines[i])) {
+            continue;
+        }
+        const std::size_t after = std::min(text.find_first_not_of(' ', lines[i].size()), text.size());
+        if (after == text.size()) {
+            match.unfinished = true;
+        } else if (IsLineEnd(text[after])) {
+            match.index = i;
+            match.lineEndOffset = after;
+            return match;
+        }
+    }
+    return match;
+}
+
+// How much of an unfinished line's text (after its leading spaces) to keep
+// for the next block: all of it while it is the start of a line sought, the
+// line alone when only spaces follow it; nothing when it can match no more.
+std::optional<std::size_t> KeptSize(std::string_view rest, std::span<const std::string_view> lines) {
+    std::optional<std::size_t> keep;
+    for (const std::string_view line : lines) {
+        const bool live = rest.size() <= line.size()
+                              ? line.starts_with(rest)
+                              : rest.starts_with(line) &&
+                                    rest.find_first_not_of(' ', line.size()) == std::string_view::npos;
+        if (live) {
+            keep = std::max(keep.value_or(0), std::min(rest.size(), line.size()));
+        }
+    }
+    return keep;
+}
+
 }  // namespace
 
 BaseFileReader::BaseFileReader(InputFile& file, std::size_t blockSize)
@@ -104,7 +155,28 @@ bool BaseFileReader::Fill(std::size_t keep) {
         return false;
     }
     end_ = keep + std::min(static_cast<std::size_t>(count), blockSize_);
-    return true;
+    return atStart_ ? SkipByteOrderMark() : true;
+}
+
+bool BaseFileReader::SkipByteOrderMark() {
+    atStart_ = false;
+    while (end_ < kUtf8Bom.size() && kUtf8Bom.starts_with(std::string_view(buffer_.data(), end_))) {
+        const std::ptrdiff_t count = file_.Read(buffer_.data() + end_, buffer_.size() - end_);
+        if (count < 0) {
+            readFailed_ = true;
+            return false;
+        }
+        if (count == 0) {
+            eof_ = true;
+            break;
+        }
+        end_ += static_cast<std::size_t>(count);
+    }
+    if (std::string_view(buffer_.data(), end_).starts_with(kUtf8Bom)) {
+        begin_ = kUtf8Bom.size();
+    }
+    // A file of nothing but the mark: what follows decides.
+    return begin_ < end_ || Fill();
 }
 
 bool BaseFileReader::AtEnd() {
@@ -132,7 +204,7 @@ void BaseFileReader::ConsumeLineEnd(std::size_t at) {
     }
 }
 
-bool BaseFileReader::NextLine(std::string& line) {
+bool BaseFileReader::NextLine(std::string& line, std::size_t limit) {
     line.clear();
     if (AtEnd()) {
         return false;
@@ -141,6 +213,13 @@ bool BaseFileReader::NextLine(std::string& line) {
         const char* const first = buffer_.data() + begin_;
         const char* const last = buffer_.data() + end_;
         const char* const stop = std::find_if(first, last, IsLineEnd);
+        const auto size = static_cast<std::size_t>(stop - first);
+        if (size > limit - line.size()) {
+            const std::size_t taken = limit - line.size() + 1;
+            line.append(first, taken);
+            begin_ += taken;
+            return true;
+        }
         line.append(first, stop);
         if (stop != last) {
             ConsumeLineEnd(static_cast<std::size_t>(stop - buffer_.data()));
@@ -173,12 +252,19 @@ bool BaseFileReader::SkipRestOfLine() {
 }
 
 bool BaseFileReader::SkipPastLine(std::string_view trimmedLine) {
-    // The scan finds the text itself and then looks at its line.
-    const NeedleSearch search(trimmedLine);
-    const std::size_t size = trimmedLine.size();
-    if (AtEnd()) {
-        return false;
+    return SkipPastFirstOf({&trimmedLine, 1}).has_value();
+}
+
+std::optional<std::size_t> BaseFileReader::SkipPastFirstOf(std::span<const std::string_view> trimmedLines) {
+    // The scan finds the text all the lines start with, then looks at its line.
+    std::string_view common = trimmedLines.empty() ? std::string_view() : trimmedLines.front();
+    for (const std::string_view line : trimmedLines) {
+        common = common.substr(0, CommonPrefixSize(common, line));
     }
+    if (common.empty() || AtEnd()) {
+        return std::nullopt;
+    }
+    const NeedleSearch search(common);
     // From here on begin_ is the start of a line, or of what stands for it:
     // the part of a line from an earlier block that could still match.
     for (;;) {
@@ -198,24 +284,21 @@ bool BaseFileReader::SkipPastLine(std::string_view trimmedLine) {
                 --lineStart;
             }
             if (lineStart == begin_ || IsLineEnd(data[lineStart - 1])) {
-                std::size_t after = at + size;
-                while (after < end_ && data[after] == ' ') {
-                    ++after;
-                }
-                if (after == end_) {
+                const LineMatch match = MatchAt({data + at, end_ - at}, trimmedLines);
+                if (match.unfinished) {
                     break;  // the line goes on in the next block
                 }
-                if (IsLineEnd(data[after])) {
-                    ConsumeLineEnd(after);
-                    return !AtEnd();
+                if (match.index) {
+                    ConsumeLineEnd(at + match.lineEndOffset);
+                    return AtEnd() ? std::nullopt : match.index;
                 }
             }
             from = at + 1;
         }
 
         // The block's last line is unfinished. Keep only what could still
-        // become the line sought: its text after the leading spaces, while
-        // that is the start of the text sought, or the whole of it followed
+        // become a line sought: its text after the leading spaces, while
+        // that is the start of a text sought, or the whole of one followed
         // by spaces. Any other line is skipped to its end unread.
         std::size_t lineStart = end_;
         while (lineStart > begin_ && !IsLineEnd(data[lineStart - 1])) {
@@ -223,25 +306,16 @@ bool BaseFileReader::SkipPastLine(std::string_view trimmedLine) {
         }
         std::string_view rest(data + lineStart, end_ - lineStart);
         rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
-        std::size_t keep = 0;
-        bool live = false;
-        if (rest.size() <= size) {
-            live = trimmedLine.starts_with(rest);
-            keep = rest.size();
-        } else {
-            live =
-                rest.starts_with(trimmedLine) && rest.find_first_not_of(' ', size) == std::string_view::npos;
-            keep = size;
-        }
-        if (live) {
+        const std::optional<std::size_t> keep = KeptSize(rest, trimmedLines);
+        if (keep) {
             begin_ = static_cast<std::size_t>(rest.data() - data);
-            if (!Fill(keep)) {
-                return false;
+            if (!Fill(*keep)) {
+                return std::nullopt;
             }
         } else {
             begin_ = end_;
             if (!SkipRestOfLine()) {
-                return false;
+                return std::nullopt;
             }
         }
     }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +17,7 @@ namespace tarnwick {
 class BaseFileReader {
 public:
     static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+    static constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
 
     explicit BaseFileReader(InputFile& file, std::size_t blockSize = kDefaultBlockSize);
 
@@ -25,8 +28,15 @@ public:
     // ends, no line end inside.
     bool SkipPastLine(std::string_view trimmedLine);
 
-    // The next line without its line end; false at the end of the file.
-    bool NextLine(std::string& line);
+    // As SkipPastLine for the first line that equals any of `trimmedLines`,
+    // which all start with the same byte; the index of the one found.
+    std::optional<std::size_t> SkipPastFirstOf(std::span<const std::string_view> trimmedLines);
+
+    // The next line without its line end; false at the end of the file. A
+    // line longer than `limit` bytes is not read whole: `line` then holds its
+    // first limit + 1 bytes, so that memory stays bounded whatever the file
+    // holds, and the reader is of no further use.
+    bool NextLine(std::string& line, std::size_t limit = kNoLimit);
 
     // True once a read of the file has failed; the reader then acts as if
     // the file ended there.
@@ -36,6 +46,9 @@ private:
     // Reads the next block after the `keep` bytes at begin_, which move to the
     // front of the buffer; false at the end of the file or after a failure.
     bool Fill(std::size_t keep = 0);
+    // Drops a byte-order mark at the very start of the file, reading on while
+    // the first bytes could still be one; then as Fill.
+    bool SkipByteOrderMark();
     // True at the end of the file; first drops the LF of a CR LF split across
     // two blocks.
     bool AtEnd();
@@ -51,7 +64,9 @@ private:
     std::size_t end_ = 0;
     bool eof_ = false;
     bool readFailed_ = false;
-    bool skipLf_ = false;  // the last line ended with a CR: an LF next belongs to it
+    bool skipLf_ = false;
+    bool atStart_ = true;  // nothing read yet: a byte-order mark may come  // the last line ended with a CR:
+                           // an LF next belongs to it
 };
 
 }  // namespace tarnwick

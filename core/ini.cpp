@@ -8,9 +8,7 @@
 namespace tarnwick {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // What a reader's buffer of 256 bytes holds besides the closing NUL.
-constexpr std::size_t kMaxValueBytes = 255;
 // The longest UTF-8 sequence; a cut never backs off further than this.
 constexpr std::size_t kMaxSequenceBytes = 4;
 
@@ -181,8 +179,8 @@ std::size_t CharacterBoundaryAtOrBefore(std::string_view text, std::size_t limit
     return limit;
 }
 
-std::string_view CutToBufferSize(std::string_view value) {
-    return value.substr(0, CharacterBoundaryAtOrBefore(value, kMaxValueBytes));
+std::string_view CutToBufferSize(std::string_view value, std::size_t limit) {
+    return value.substr(0, CharacterBoundaryAtOrBefore(value, limit));
 }
 
 bool HoldsLineEnd(std::string_view text) {
@@ -272,12 +270,13 @@ std::string SectionLineText(std::string_view section, std::string_view lineEnd) 
 
 }  // namespace
 
-std::string IniRead(std::string_view text, std::string_view section, std::string_view key) {
+std::string IniRead(std::string_view text, std::string_view section, std::string_view key,
+                    std::size_t limit) {
     const Location where = Locate(text, section, key);
     if (!where.value) {
         return {};
     }
-    return std::string(CutToBufferSize(CutAtNul(DecodeValue(*where.value))));
+    return std::string(CutToBufferSize(CutAtNul(DecodeValue(*where.value)), limit));
 }
 
 std::optional<std::string> IniWrite(std::string_view text, std::string_view section, std::string_view key,

@@ -29,6 +29,16 @@ struct LocalTime {
     int second = 0;
 };
 
+// Where the text that is a command's whole point goes (the usage, the
+// version, the live slot): standard output, or what stands for it where a
+// program has no console.
+class TextOutput {
+public:
+    virtual ~TextOutput() = default;
+    // Lines end in LF.
+    virtual void Write(std::string_view text) = 0;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -45,11 +55,36 @@ public:
 };
 
 // A file being replaced. Nothing the user can see changes before Commit()
-// succeeds; destroying an uncommitted OutputFile leaves the old file as it was.
+// succeeds; destroying an uncommitted OutputFile leaves the old file as it
+// was, and leaves nothing behind.
+//
+// Every implementation keeps this contract:
+// - A regular file is only ever replaced by renaming a complete, synced new
+//   file over it. The new file lives in the target's folder, is unnamed where
+//   the system offers that (Linux O_TMPFILE, given a name only just before
+//   the rename), and is readable by its owner alone until it is complete;
+//   then it gets the old file's owner and permission bits, or a new file's
+//   usual ones (0666 less the umask). If the new file cannot be made,
+//   written, synced or renamed, the call reports the failure and the old file
+//   is byte-identical.
+// - No named temporary file outlives the program: it is removed on failure,
+//   on destruction, and when SIGTERM, SIGINT or SIGHUP ends the program.
+//   After any kill the target holds the complete old or the complete new text.
+// - Written in place only where no rename is possible: a target that is not a
+//   regular file (a device, a pipe), and a writable regular file whose folder
+//   refuses new files for lack of permission (EACCES, EPERM). There the
+//   whole text is held until Commit, the old content is read first, and if a
+//   write or the truncation fails the old content is written back before the
+//   failure is reported. Any other reason not to make the new file (no space,
+//   no free inode, too many open files, a quota) is a failure, never a
+//   reason to write in place.
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
+    // Hands text on; false once anything failed (Commit then fails too).
     virtual bool Write(std::string_view data) = 0;
+    // Puts the complete text in place; false when it could not, with the old
+    // file unchanged.
     virtual bool Commit() = 0;
 };
 
@@ -58,7 +93,15 @@ public:
     virtual ~FileSystem() = default;
     // Null when the file cannot be opened (missing, no access, a folder).
     virtual std::unique_ptr<InputFile> OpenForReading(const std::string& path) = 0;
-    // Null when the file cannot be created or written.
+    // Null when the file cannot be created or written; nothing has changed
+    // then. Links are followed only as the system would follow them for this
+    // user on an ordinary write: the system opens the path and the open file
+    // tells where it really is, and a link the system would refuse (a link
+    // planted by another user in a shared sticky folder such as /tmp) is
+    // refused, whether or not the system enforces that rule. A dangling link
+    // leads to where the new file is created; the link stays a link. A file
+    // the user may not write is refused, even where its folder would allow a
+    // rename over it.
     virtual std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) = 0;
     // Whether both paths name one existing file (links and spellings resolved).
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
@@ -73,6 +116,9 @@ public:
     virtual std::optional<std::string> Load() = 0;
     // Replaces the file atomically; false when it could not be written.
     virtual bool Store(std::string_view text) = 0;
+    // The file's path, for telling it apart from the files the user names;
+    // empty for a store that is no file.
+    virtual std::string Location() const { return {}; }
 };
 
 // What a file dialog is asked for; the filter is in the "NAME|PATTERN|..." form.

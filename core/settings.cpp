@@ -89,9 +89,11 @@ long long RoundHalfToEven(const LeadingDecimal& number) {
 
 Settings::Settings(ProfileStore& store, std::string_view lineEnd) : store_(store), lineEnd_(lineEnd) {}
 
-bool Settings::GetProfile(std::string_view section, std::string_view key, std::string& value) {
-    const std::optional<std::string> text = store_.Load();
-    value = text ? IniRead(*text, section, key) : std::string();
+bool Settings::GetProfile(std::string_view section, std::string_view key, std::string& value,
+                          std::size_t limit) {
+    std::optional<std::string> loaded;
+    const std::optional<std::string>& text = batchText_ ? *batchText_ : (loaded = store_.Load());
+    value = text ? IniRead(*text, section, key, limit) : std::string();
     return !value.empty();
 }
 
@@ -100,6 +102,7 @@ bool Settings::PutProfile(std::string_view section, std::string_view key, std::s
 }
 
 bool Settings::PutProfiles(const std::vector<ProfileValue>& values) {
+    batchText_.reset();
     const std::optional<std::string> text = store_.Load();
     const std::string old = text.value_or(std::string());
     std::string updated = old;

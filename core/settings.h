@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "core/ini.h"
 #include "core/services.h"
 #include "core/text.h"
 
@@ -18,6 +20,7 @@ inline constexpr std::string_view kSettingsFileName = "Tarnwick.ini";
 struct SettingKey {
     std::string_view section;
     std::string_view key;
+    bool isPath = false;  // read whole: a path cut short names another file
 };
 
 // Every key of the settings file, named once. Captions use section CAPTION
@@ -26,8 +29,8 @@ struct SettingKey {
 // as the main window's Load decides.
 namespace keys {
 inline constexpr std::string_view kCaptionSection = "CAPTION";
-inline constexpr SettingKey kDest{"FILES", "DEST"};
-inline constexpr SettingKey kSource{"FILES", "SOURCE"};
+inline constexpr SettingKey kDest{"FILES", "DEST", true};
+inline constexpr SettingKey kSource{"FILES", "SOURCE", true};
 inline constexpr SettingKey kNoMsg{"FILES", "NoMsg"};
 inline constexpr SettingKey kNoStop{"FILES", "NoStop"};
 inline constexpr SettingKey kMainTop{"POSITION", "MAINTOP"};
@@ -54,9 +57,25 @@ class Settings {
 public:
     explicit Settings(ProfileStore& store, std::string_view lineEnd = kLineEnd);
 
+    // While one lives, reads share one load of the file, as when the start
+    // reads a dozen values at once. A write ends it: later reads load anew.
+    class ReadBatch {
+    public:
+        explicit ReadBatch(Settings& settings) : settings_(settings) {
+            settings_.batchText_ = settings_.store_.Load();
+        }
+        ~ReadBatch() { settings_.batchText_.reset(); }
+        ReadBatch(const ReadBatch&) = delete;
+        ReadBatch& operator=(const ReadBatch&) = delete;
+
+    private:
+        Settings& settings_;
+    };
+
     // True when a non-empty value was found; value holds what was read
-    // (empty when the key or the file is missing), at most 255 bytes.
-    bool GetProfile(std::string_view section, std::string_view key, std::string& value);
+    // (empty when the key or the file is missing), at most `limit` bytes.
+    bool GetProfile(std::string_view section, std::string_view key, std::string& value,
+                    std::size_t limit = kProfileValueLimit);
     // Writes the value, creating file, section and key as needed. Writing the
     // value already stored leaves the file untouched.
     bool PutProfile(std::string_view section, std::string_view key, std::string_view value);
@@ -65,10 +84,16 @@ public:
     // was refused (the others are still written) or the file was not written.
     bool PutProfiles(const std::vector<ProfileValue>& values);
 
-    bool Get(const SettingKey& key, std::string& value) { return GetProfile(key.section, key.key, value); }
+    // A path is read whole, any other value up to the usual 255 bytes.
+    bool Get(const SettingKey& key, std::string& value) {
+        return GetProfile(key.section, key.key, value, key.isPath ? kWholeValue : kProfileValueLimit);
+    }
     bool Put(const SettingKey& key, std::string_view value) {
         return PutProfile(key.section, key.key, value);
     }
+
+    // Where the settings file is; empty when it is nowhere on disk.
+    std::string Location() const { return store_.Location(); }
 
     // A window position: the stored value when found, else the default.
     std::int16_t GetPosition(const SettingKey& key, std::int16_t defaultValue);
@@ -77,6 +102,8 @@ public:
 private:
     ProfileStore& store_;
     std::string lineEnd_;
+    // The file's text loaded for an open ReadBatch.
+    std::optional<std::optional<std::string>> batchText_;
 };
 
 // A stored position: the leading decimal number of the text, rounded to the

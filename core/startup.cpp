@@ -1,7 +1,12 @@
 #include "core/startup.h"
 
+#include <array>
+#include <utility>
+
+#include "core/live_commands.h"
 #include "core/tail_engine.h"
 #include "core/text.h"
+#include "core/usage.h"
 
 namespace tarnwick {
 
@@ -14,6 +19,25 @@ std::optional<int> SlotOfKeyName(std::string_view word) {
         }
     }
     return std::nullopt;
+}
+
+constexpr std::string_view kOptionPrefix = "--";
+
+constexpr std::array<std::pair<std::string_view, CommandOption>, 5> kOptions = {{
+    {"--help", CommandOption::Help},
+    {"--version", CommandOption::Version},
+    {"--status", CommandOption::Status},
+    {"--refresh", CommandOption::Refresh},
+    {"--list", CommandOption::List},
+}};
+
+CommandOption OptionOfWord(std::string_view word) {
+    for (const auto& [name, option] : kOptions) {
+        if (word == name) {
+            return option;
+        }
+    }
+    return CommandOption::Unknown;
 }
 
 void ReadCaptions(AppState& state, Settings& settings) {
@@ -32,14 +56,53 @@ void ReadFileSettings(AppState& state, Settings& settings) {
     settings.Get(keys::kNoStop, state.NoStop);
 }
 
+// --help, --version and an unknown option, which need no settings; the exit
+// status, or nothing for any other command line.
+std::optional<int> RunPlainOption(const CommandLine& command, Services& services, TextOutput& output) {
+    switch (command.option) {
+        case CommandOption::Help:
+            output.Write(UsageText());
+            return 0;
+        case CommandOption::Version:
+            output.Write(VersionText());
+            return 0;
+        case CommandOption::Unknown:
+            services.messages.Show(UnknownOptionError(command.optionWord), MessageKind::Error);
+            return kCannotRunStatus;
+        default:
+            return std::nullopt;
+    }
+}
+
+// The options about the live slot, run once the settings are read.
+std::optional<int> RunLiveSlotOption(CommandOption option, AppState& state, Services& services,
+                                     TextOutput& output) {
+    switch (option) {
+        case CommandOption::Status:
+            return PrintLiveSlot(state, services, output);
+        case CommandOption::Refresh:
+            return RefreshLiveSlot(state, services);
+        case CommandOption::List:
+            return ListSlots(state, services, output);
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(std::string_view text) {
     CommandLine command;
     const std::string_view line = TrimSpaces(text);
     const std::size_t space = line.find(' ');
+    const std::string_view word = line.substr(0, space);
+    if (word.starts_with(kOptionPrefix)) {
+        command.option = OptionOfWord(word);
+        command.optionWord = word;
+        return command;
+    }
     // Only the first word decides the mode; an unknown one means window mode.
-    command.slot = SlotOfKeyName(ToUpperAscii(line.substr(0, space)));
+    command.slot = SlotOfKeyName(ToUpperAscii(word));
     // Exactly one space, then exactly NOMSG in any case.
     if (space != std::string_view::npos) {
         command.noMsg = ToUpperAscii(line.substr(space + 1)) == "NOMSG";
@@ -48,11 +111,20 @@ CommandLine ParseCommandLine(std::string_view text) {
 }
 
 int Main(AppState& state, Services& services, std::string_view commandLine,
-         const MainWindowLauncher& showMainWindow) {
-    FillSlotTable(state);
-    ReadCaptions(state, services.settings);
+         const MainWindowLauncher& showMainWindow, TextOutput& output) {
     const CommandLine command = ParseCommandLine(commandLine);
-    ReadFileSettings(state, services.settings);
+    if (const std::optional<int> status = RunPlainOption(command, services, output)) {
+        return *status;
+    }
+    FillSlotTable(state);
+    {
+        const Settings::ReadBatch batch(services.settings);
+        ReadCaptions(state, services.settings);
+        ReadFileSettings(state, services.settings);
+    }
+    if (const std::optional<int> status = RunLiveSlotOption(command.option, state, services, output)) {
+        return *status;
+    }
     if (!command.slot) {
         return showMainWindow(state);
     }

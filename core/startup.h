@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/app_state.h"
@@ -20,10 +21,15 @@ struct Services {
     std::string_view lineEnd = kLineEnd;  // written into the tail file
 };
 
+// A first word that starts with "--".
+enum class CommandOption { None, Help, Version, Status, Refresh, List, Unknown };
+
 // What the command line asks for.
 struct CommandLine {
     std::optional<int> slot;  // a slot to apply at once; none: window mode
     bool noMsg = false;       // NOMSG followed the key name
+    CommandOption option = CommandOption::None;
+    std::string optionWord;  // the option as given, for the message about an unknown one
 };
 
 CommandLine ParseCommandLine(std::string_view text);
@@ -31,10 +37,16 @@ CommandLine ParseCommandLine(std::string_view text);
 // Shows the main window and runs it; returns the exit status.
 using MainWindowLauncher = std::function<int(AppState&)>;
 
-// Fills the state from the slot table and the settings file, then applies a
-// slot (command-line mode) or shows the main window. Returns the exit status:
-// 0 after success, 1 after a reported failure in command-line mode.
+// Exit statuses beyond 0 (success) and 1 (a reported failure).
+inline constexpr int kCannotRunStatus = 2;  // an unknown option; window mode without a display
+inline constexpr int kNoLiveStatus = 3;     // the tail file holds none of the seven slots
+
+// Fills the state from the slot table and the settings file, then runs an
+// option, applies a slot (command-line mode) or shows the main window.
+// Returns the exit status: 0 after success, 1 after a reported failure in
+// command-line mode, kCannotRunStatus for an unknown option. An option's own
+// output goes to `output`.
 int Main(AppState& state, Services& services, std::string_view commandLine,
-         const MainWindowLauncher& showMainWindow);
+         const MainWindowLauncher& showMainWindow, TextOutput& output);
 
 }  // namespace tarnwick

@@ -1,5 +1,6 @@
 #include "core/tail_engine.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/startup.h"
@@ -38,6 +39,16 @@ std::string FileMessage(std::string_view headline, std::string_view path) {
     return text;
 }
 
+// "INPUT SOURCE ERROR !!!", CR LF, then the pieces of the detail.
+std::string SourceError(std::string_view what, std::string_view line, std::string_view key = {}) {
+    std::string text = "INPUT SOURCE ERROR !!!";
+    text += kCrLf;
+    text += what;
+    text += line;
+    text += key;
+    return text;
+}
+
 // Runs once the base file is open and before it is read; false stops the
 // run after the step has reported why.
 using BeforeExpanding = std::function<bool()>;
@@ -67,6 +78,9 @@ std::optional<std::string> ExpandSlot(const AppState& state, Services& services,
         case TailOutcome::EndNotFound:
             services.messages.Show(EndNotFoundError(), MessageKind::Error);
             break;
+        case TailOutcome::TooLarge:
+            services.messages.Show(BlockTooLargeError(key), MessageKind::Error);
+            break;
         case TailOutcome::ReadFailed:
             services.messages.Show(InputFileReadError(state.Source), MessageKind::Warning);
             break;
@@ -77,11 +91,13 @@ std::optional<std::string> ExpandSlot(const AppState& state, Services& services,
     return std::nullopt;
 }
 
-// Opens the tail file for replacing, refusing the base file itself so that
-// it can never be overwritten. Null after the failure was reported.
+// Opens the tail file for replacing, refusing the base file and the settings
+// file so that neither can ever be overwritten with a tail. Null after the
+// failure was reported.
 std::unique_ptr<OutputFile> OpenTailFile(const AppState& state, Services& services) {
     std::unique_ptr<OutputFile> output;
-    if (!services.files.SameFile(state.Dest, state.Source)) {
+    if (!services.files.SameFile(state.Dest, state.Source) &&
+        !services.files.SameFile(state.Dest, services.settings.Location())) {
         output = services.files.OpenForReplacing(state.Dest);
     }
     if (!output) {
@@ -108,43 +124,77 @@ std::string TimeText(const LocalTime& time) {
     return JoinPadded(time.hour, 2, time.minute, time.second, ':');
 }
 
+std::string StartLine(std::string_view key) {
+    std::string line(kStartMarker);
+    line += key;
+    return line;
+}
+
+bool IsEndLine(std::string_view line) {
+    return TrimSpaces(line) == kEndLine;
+}
+
+bool IsPlaceholderLine(std::string_view line) {
+    return line == kDatePlaceholder || line == kTimePlaceholder;
+}
+
+BlockStep NextBlockStep(std::string_view line, bool& joined) {
+    if (IsPlaceholderLine(line)) {
+        joined = false;
+        return line == kDatePlaceholder ? BlockStep::AppendDate : BlockStep::AppendTime;
+    }
+    if (joined) {
+        return BlockStep::CompleteThenText;
+    }
+    joined = true;
+    return BlockStep::AppendText;
+}
+
 TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock& clock,
-                              const CompletedLineSink& sink) {
+                              const CompletedLineSink& sink, std::size_t limit) {
     TailExpansion result;
-    std::string startLine(kStartMarker);
-    startLine += key;
-    if (!base.SkipPastLine(startLine)) {
+    if (!base.SkipPastLine(StartLine(key))) {
         result.outcome = base.ReadFailed() ? TailOutcome::ReadFailed : TailOutcome::StartNotFound;
         return result;
     }
 
-    // A placeholder joins its text to the pending line, and the ordinary line
-    // right after a placeholder is joined too; any other ordinary line starts
-    // a new output line.
-    std::string pending;
+    std::string pending;  // the output line being built
     bool joined = false;
     bool ended = false;
     std::string line;
-    while (base.NextLine(line)) {
-        if (TrimSpaces(line) == kEndLine) {
+    std::size_t completed = 0;  // bytes of the completed lines, line ends included
+    // What a next ordinary line may add: a joined pending line is completed
+    // by it, with a line end.
+    const auto room = [&] { return limit - std::min(limit, completed + pending.size() + (joined ? 1 : 0)); };
+    // An end or placeholder line is recognised even when no room is left.
+    constexpr std::size_t kMarkerLineRoom = 256;
+    while (base.NextLine(line, std::max(room(), kMarkerLineRoom))) {
+        if (IsEndLine(line)) {
             ended = true;
             break;
         }
-        if (line == kDatePlaceholder) {
-            pending += DateText(clock.Now());
-            joined = false;
-        } else if (line == kTimePlaceholder) {
-            pending += TimeText(clock.Now());
-            joined = false;
-        } else if (joined) {
-            if (!sink(pending)) {
-                result.outcome = TailOutcome::WriteFailed;
-                return result;
-            }
-            pending.swap(line);
-        } else {
-            pending += line;
-            joined = true;
+        if (!IsPlaceholderLine(line) && line.size() > room()) {
+            result.outcome = TailOutcome::TooLarge;
+            return result;
+        }
+        switch (NextBlockStep(line, joined)) {
+            case BlockStep::AppendDate:
+                pending += DateText(clock.Now());
+                break;
+            case BlockStep::AppendTime:
+                pending += TimeText(clock.Now());
+                break;
+            case BlockStep::CompleteThenText:
+                if (!sink(pending)) {
+                    result.outcome = TailOutcome::WriteFailed;
+                    return result;
+                }
+                completed += pending.size() + 1;
+                pending.swap(line);
+                break;
+            case BlockStep::AppendText:
+                pending += line;
+                break;
         }
     }
     // A failed read looks like the end of the file to the reader; the block
@@ -175,20 +225,15 @@ std::string OutputFileWriteError(std::string_view path) {
 }
 
 std::string StartNotFoundError(std::string_view key) {
-    std::string text = "INPUT SOURCE ERROR !!!";
-    text += kCrLf;
-    text += "NOT FOUND - ";
-    text += kStartMarker;
-    text += key;
-    return text;
+    return SourceError("NOT FOUND - ", kStartMarker, key);
 }
 
 std::string EndNotFoundError() {
-    std::string text = "INPUT SOURCE ERROR !!!";
-    text += kCrLf;
-    text += "NOT FOUND - ";
-    text += kEndLine;
-    return text;
+    return SourceError("NOT FOUND - ", kEndLine);
+}
+
+std::string BlockTooLargeError(std::string_view key) {
+    return SourceError("BLOCK LARGER THAN 8 MiB - ", kStartMarker, key);
 }
 
 std::string TailSetMessage(std::string_view caption) {
@@ -204,11 +249,8 @@ bool ApplyTail(AppState& state, Services& services, int slot) {
         output = OpenTailFile(state, services);
         return output != nullptr;
     };
-    std::string written;
     const auto writeLine = [&](std::string_view line) {
-        written.assign(line);
-        written += services.lineEnd;
-        return output->Write(written);
+        return output->Write(line) && output->Write(services.lineEnd);
     };
 
     const std::optional<std::string> unfinished = ExpandSlot(state, services, slot, openTail, writeLine);

@@ -15,7 +15,13 @@ namespace tarnwick {
 
 struct Services;
 
-enum class TailOutcome { Complete, StartNotFound, EndNotFound, ReadFailed, WriteFailed };
+enum class TailOutcome { Complete, StartNotFound, EndNotFound, TooLarge, ReadFailed, WriteFailed };
+
+// The most text a block may expand to, line ends counted as one byte. A
+// larger block is refused rather than streamed: a tail written in place and a
+// preview hold the whole text in memory, and memory stays bounded whatever
+// the base file holds.
+inline constexpr std::size_t kBlockSizeLimit = std::size_t{8} << 20;
 
 struct TailExpansion {
     TailOutcome outcome = TailOutcome::StartNotFound;
@@ -30,10 +36,27 @@ using CompletedLineSink = std::function<bool(std::string_view line)>;
 std::string DateText(const LocalTime& time);
 std::string TimeText(const LocalTime& time);
 
+// The line that starts the block of key name `key`: "//START " + key.
+std::string StartLine(std::string_view key);
+
+// Whether a block line ends the block: "//END" with spaces around.
+bool IsEndLine(std::string_view line);
+
+// Whether a block line is exactly "%DATE" or "%TIME".
+bool IsPlaceholderLine(std::string_view line);
+
+// What one line inside a block adds to the output. A placeholder line adds
+// its date or time to the line being built, and the ordinary line right
+// after a placeholder is joined to it too; any other ordinary line first
+// completes the line being built. `joined` carries that between the lines
+// of one block and starts false.
+enum class BlockStep { AppendText, CompleteThenText, AppendDate, AppendTime };
+BlockStep NextBlockStep(std::string_view line, bool& joined);
+
 // Expands the block of key name `key`. The clock is read once per
-// placeholder line.
+// placeholder line. Stops with TooLarge once the text would exceed `limit`.
 TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock& clock,
-                              const CompletedLineSink& sink);
+                              const CompletedLineSink& sink, std::size_t limit = kBlockSizeLimit);
 
 // Message texts (line breaks CR LF).
 std::string InputFileOpenError(std::string_view path);
@@ -42,6 +65,7 @@ std::string InputFileReadError(std::string_view path);
 std::string OutputFileWriteError(std::string_view path);
 std::string StartNotFoundError(std::string_view key);
 std::string EndNotFoundError();
+std::string BlockTooLargeError(std::string_view key);
 std::string TailSetMessage(std::string_view caption);
 inline constexpr std::string_view kPreviewSavedMessage = "Set Vellicor for PreView Edit.";
 

@@ -14,6 +14,10 @@ inline constexpr std::string_view kLineEnd = "\r\n";
 inline constexpr std::string_view kLineEnd = "\n";
 #endif
 
+// A UTF-8 byte-order mark, which some editors put at the start of a text
+// file; it belongs to no line.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // Line break inside a message text.
 inline constexpr std::string_view kCrLf = "\r\n";
 

@@ -1,10 +1,12 @@
 // Feeds any bytes to the base file reader and the block expansion. However
 // the file is cut into blocks and reads, the result must be the same; the
 // lines after the start line must be those of a plain split of the whole
-// text; and a failed read is either reported or made no difference.
+// text (a leading byte-order mark dropped); a failed read is either reported
+// or made no difference; and a size limit either refuses a block whose text
+// goes beyond it or makes no difference, lines read only up to it.
 //
-// Input: four bytes choosing block size, read size, failing offset and key,
-// then the base file.
+// Input: five bytes choosing block size, read size, failing offset, key and
+// size limit, then the base file.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -42,15 +44,18 @@ struct Result {
 };
 
 Result Expand(std::string_view text, std::string_view key, std::size_t block, std::size_t piece,
-              std::size_t failAfter) {
+              std::size_t failAfter, std::size_t limit = kBlockSizeLimit) {
     testing::MemoryInputFile file(std::string(text), piece, failAfter);
     BaseFileReader reader(file, block);
     CountingClock clock;
     Result result{};
-    const TailExpansion expansion = ExpandTailBlock(reader, key, clock, [&](std::string_view line) {
-        result.completed.emplace_back(line);
-        return true;
-    });
+    const TailExpansion expansion = ExpandTailBlock(
+        reader, key, clock,
+        [&](std::string_view line) {
+            result.completed.emplace_back(line);
+            return true;
+        },
+        limit);
     result.outcome = expansion.outcome;
     result.unfinished = expansion.unfinished;
     result.clockReads = clock.reads;
@@ -64,7 +69,19 @@ void Require(bool holds, const char* what) {
     }
 }
 
+// The size of the expanded text, a line end counting as one byte.
+std::size_t TextSize(const Result& result) {
+    std::size_t size = result.unfinished.size();
+    for (const std::string& line : result.completed) {
+        size += line.size() + 1;
+    }
+    return size;
+}
+
 Lines PlainSplit(std::string_view text) {
+    if (text.starts_with(kUtf8Bom)) {
+        text.remove_prefix(kUtf8Bom.size());
+    }
     Lines lines;
     std::string line;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -87,14 +104,15 @@ Lines PlainSplit(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 4) {
+    if (size < 5) {
         return 0;
     }
     const std::size_t block = 1 + data[0] % 64;
     const std::size_t piece = 1 + data[1] % 16;
     const std::size_t failAt = data[2];
     const std::string_view key = data[3] % 2 == 0 ? "K" : "PRIV-2";
-    const std::string_view text(reinterpret_cast<const char*>(data) + 4, size - 4);
+    const std::size_t limit = data[4] == 0 ? BaseFileReader::kNoLimit : data[4];  // so most lines are long
+    const std::string_view text(reinterpret_cast<const char*>(data) + 5, size - 5);
 
     const Result whole = Expand(text, key, text.size() + 1, SIZE_MAX, SIZE_MAX);  // one block
     Require(Expand(text, key, block, piece, SIZE_MAX) == whole, "the result depends on the block size");
@@ -104,6 +122,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (failAt > 0) {
         const Result failed = Expand(text, key, block, piece, failAt - 1);
         Require(failed.outcome == TailOutcome::ReadFailed || failed == whole, "a failed read went unnoticed");
+    }
+    const Result limited = Expand(text, key, block, piece, SIZE_MAX, std::min(limit, kBlockSizeLimit));
+    if (limited.outcome == TailOutcome::TooLarge) {
+        Require(TextSize(whole) > limit, "a block refused as too large that fits");
+    } else {
+        Require(limited == whole, "a size limit changed a block that fits");
     }
 
     // The reader alone against a plain split of the whole text.
@@ -120,10 +144,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(reader.SkipPastLine(startLine) == expectFound, "start line found where it is not, or missed");
     if (expectFound) {
         std::string line;
-        for (std::size_t i = start + 1; i < lines.size(); ++i) {
-            Require(reader.NextLine(line) && line == lines[i], "a line differs from the plain split");
+        bool cut = false;
+        for (std::size_t i = start + 1; i < lines.size() && !cut; ++i) {
+            Require(reader.NextLine(line, limit) &&
+                        line == lines[i].substr(0, limit == SIZE_MAX ? limit : limit + 1),
+                    "a line differs from the plain split");
+            cut = lines[i].size() > limit;  // the reader is of no further use
         }
-        Require(!reader.NextLine(line), "a line after the end of the text");
+        Require(cut || !reader.NextLine(line), "a line after the end of the text");
     }
     return 0;
 }

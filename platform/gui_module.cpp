@@ -1,26 +1,19 @@
 #include "platform/gui_module.h"
 
-#include <dlfcn.h>
+#include "platform/shared_library.h"
 
 namespace tarnwick {
-
-const char* const kGuiModuleName = "tarnwick-gui.so";
 
 bool GuiModule::Load() {
     if (handle_ != nullptr) {
         return true;
     }
-    // Beside the executable (build tree, portable use), then where an
-    // installation puts it.
-    for (const std::string& folder : {executableFolder_, executableFolder_ + "/../lib/tarnwick"}) {
-        const std::string path = folder + "/" + kGuiModuleName;
-        handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    for (const std::string& path : GuiModuleCandidates(executableFolder_)) {
+        handle_ = OpenSharedLibrary(path, error_);
         if (handle_ != nullptr) {
             error_.clear();
             return true;
         }
-        const char* reason = dlerror();
-        error_ = reason != nullptr ? reason : path + ": cannot be loaded";
     }
     return false;
 }
@@ -29,12 +22,7 @@ void* GuiModule::Function(const char* name) {
     if (!Load()) {
         return nullptr;
     }
-    void* function = dlsym(handle_, name);
-    if (function == nullptr) {
-        const char* reason = dlerror();
-        error_ = reason != nullptr ? reason : std::string(name) + ": not found";
-    }
-    return function;
+    return SharedLibraryFunction(handle_, name, error_);
 }
 
 }  // namespace tarnwick

@@ -7,7 +7,8 @@
 
 namespace tarnwick {
 
-// The module's file name, beside the executable or in ../lib/tarnwick.
+// The module's file name: beside the executable, or on Linux also in the
+// folder an installation puts it (LIBDIR/tarnwick).
 extern const char* const kGuiModuleName;
 
 class GuiModule {

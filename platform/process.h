@@ -1,4 +1,5 @@
-// Process services: where the executable is, the clock, the display, ending.
+// Process services: where the executable is, the command line, the clock,
+// the display, ending. One file per system implements them.
 #pragma once
 
 #include <ctime>
@@ -11,6 +12,11 @@ namespace tarnwick {
 // The folder holding the running executable, without a trailing separator.
 std::string ExecutableFolder();
 
+// The command line as one text. On Windows the raw text after the program
+// name (argc and argv are not used); elsewhere the arguments joined by single
+// spaces, so `tarnwick "PRIV-2 NOMSG"` and `tarnwick PRIV-2 NOMSG` read alike.
+std::string CommandLineText(int argc, char** argv);
+
 // Whether a window system can be reached: on Linux DISPLAY, WAYLAND_DISPLAY
 // or QT_QPA_PLATFORM is set; always true on Windows and macOS.
 bool HasDisplay();
@@ -19,8 +25,10 @@ bool HasDisplay();
 // the program, so a tail already written still ends with its own status.
 void IgnoreBrokenPipe();
 
-// The user's local time at an instant.
+#ifndef _WIN32
+// The user's local time at an instant, as SystemClock::Now gives it.
 LocalTime LocalTimeAt(std::time_t instant);
+#endif
 
 class SystemClock final : public Clock {
 public:

@@ -6,14 +6,9 @@
 #include <vector>
 
 #include "core/settings.h"
-
-#ifndef _WIN32
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#endif
+#include "core/whole_file.h"
+#include "platform/settings_location.h"
+#include "platform/system_text.h"
 
 namespace tarnwick {
 namespace {
@@ -21,81 +16,39 @@ namespace {
 // A settings file larger than this is not one we wrote; it reads as missing.
 constexpr std::size_t kProfileSizeLimit = std::size_t{16} << 20;
 
-std::string JoinPath(const std::string& folder, std::string_view name) {
-    if (folder.empty() || folder.back() == '/') {
-        return folder + std::string(name);
-    }
-    return folder + "/" + std::string(name);
-}
-
 // The settings file's text; nothing when it is missing, unreadable or too
 // large to be one of ours.
 std::optional<std::string> ReadProfile(FileSystem& files, const std::string& path) {
     std::unique_ptr<InputFile> file = files.OpenForReading(path);
-    if (!file) {
+    std::string text;
+    if (!file || ReadWholeFile(*file, kProfileSizeLimit, text) != WholeFileRead::Complete) {
         return std::nullopt;
     }
-    std::string text;
-    std::vector<char> block(std::size_t{64} << 10);
-    for (;;) {
-        const std::ptrdiff_t count = file->Read(block.data(), block.size());
-        if (count < 0) {
-            return std::nullopt;
-        }
-        if (count == 0) {
-            return text;
-        }
-        text.append(block.data(), static_cast<std::size_t>(count));
-        if (text.size() > kProfileSizeLimit) {
-            return std::nullopt;
-        }
-    }
+    return text;
 }
 
 bool Exists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::status(path, error).type() != std::filesystem::file_type::not_found && !error;
+    return std::filesystem::status(NativePath(path), error).type() != std::filesystem::file_type::not_found &&
+           !error;
 }
-
-#ifndef _WIN32
-// The per-user configuration folder: $XDG_CONFIG_HOME when it is an absolute
-// path (a relative one is to be ignored), else ~/.config.
-std::string UserConfigFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        return xdg;
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return JoinPath(home, ".config");
-    }
-    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
-        return JoinPath(user->pw_dir, ".config");
-    }
-    return {};
-}
-#endif
 
 }  // namespace
 
-#ifndef _WIN32
-std::string SettingsFilePath(const std::string& executableFolder) {
+const char* const kInstalledProgramFolder = TARNWICK_INSTALLED_PROGRAM_FOLDER;
+
+std::string SettingsFilePath(const std::string& executableFolder, const std::string& installedFolder) {
     std::string besideProgram = JoinPath(executableFolder, kSettingsFileName);
-    if (!executableFolder.empty()) {
-        // lstat: a symbolic link named Tarnwick.ini counts even when it
-        // dangles, since writing follows it.
-        struct stat info {};
-        if (::lstat(besideProgram.c_str(), &info) == 0 || ::access(executableFolder.c_str(), W_OK) == 0) {
-            return besideProgram;
-        }
+    const bool portable = executableFolder != installedFolder && FolderIsWritable(executableFolder);
+    if (!executableFolder.empty() && (PathNamesAnything(besideProgram) || portable)) {
+        return besideProgram;
     }
-    const std::string userFolder = UserConfigFolder();
+    const std::string userFolder = UserSettingsFolder();
     if (userFolder.empty()) {
         return besideProgram;
     }
-    return JoinPath(JoinPath(userFolder, "tarnwick"), kSettingsFileName);
+    return JoinPath(userFolder, kSettingsFileName);
 }
-#endif
 
 ProfileFile::ProfileFile(FileSystem& files, std::string executableFolder)
     : files_(files), executableFolder_(std::move(executableFolder)) {}
@@ -107,13 +60,17 @@ std::optional<std::string> ProfileFile::Load() {
     return text;
 }
 
+std::string ProfileFile::Location() const {
+    return SettingsFilePath(executableFolder_);
+}
+
 bool ProfileFile::Store(std::string_view text) {
     if (unreadable_) {
         return false;
     }
     const std::string path = SettingsFilePath(executableFolder_);
     // The per-user folder may not exist yet; the program's own folder does.
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::filesystem::path folder = NativePath(path).parent_path();
     if (!folder.empty()) {
         std::error_code error;
         std::filesystem::create_directories(folder, error);

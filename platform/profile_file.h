@@ -7,17 +7,25 @@
 
 namespace tarnwick {
 
+// The folder the build installs the executable in (/usr/bin for a package).
+extern const char* const kInstalledProgramFolder;
+
 // The executable's folder + "Tarnwick.ini" when that file exists or the folder
 // is writable (portable use, the build tree); otherwise the per-user
 // configuration folder ($XDG_CONFIG_HOME/tarnwick/ or ~/.config/tarnwick/,
-// %APPDATA%\Tarnwick\ on Windows).
-std::string SettingsFilePath(const std::string& executableFolder);
+// %APPDATA%\Tarnwick\ on Windows). A program running from the folder it was
+// installed in counts as installed even where that folder is writable (root
+// under /usr/bin), so an installation never gains a settings file that no
+// package knows of.
+std::string SettingsFilePath(const std::string& executableFolder,
+                             const std::string& installedFolder = kInstalledProgramFolder);
 
 class ProfileFile final : public ProfileStore {
 public:
     ProfileFile(FileSystem& files, std::string executableFolder);
     std::optional<std::string> Load() override;
     bool Store(std::string_view text) override;
+    std::string Location() const override;
 
 private:
     FileSystem& files_;

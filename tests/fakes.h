@@ -23,8 +23,16 @@ struct RecordedMessage {
 
 class RecordingMessages final : public MessageService {
 public:
-    void Show(std::string_view text, MessageKind kind) override { shown.push_back({std::string(text), kind}); }
+    void Show(std::string_view text, MessageKind kind) override {
+        shown.push_back({std::string(text), kind});
+    }
     std::vector<RecordedMessage> shown;
+};
+
+class RecordingOutput final : public TextOutput {
+public:
+    void Write(std::string_view text) override { written += text; }
+    std::string written;
 };
 
 // A clock that returns the given times in turn, then keeps the last one.
@@ -47,15 +55,13 @@ private:
 // fail after `failAfter` bytes.
 class MemoryInputFile final : public InputFile {
 public:
-    explicit MemoryInputFile(std::string text, std::size_t piece = SIZE_MAX,
-                             std::size_t failAfter = SIZE_MAX)
+    explicit MemoryInputFile(std::string text, std::size_t piece = SIZE_MAX, std::size_t failAfter = SIZE_MAX)
         : text_(std::move(text)), piece_(piece), failAfter_(failAfter) {}
     std::ptrdiff_t Read(char* buffer, std::size_t size) override {
         if (offset_ >= failAfter_) {
             return -1;
         }
-        const std::size_t count =
-            std::min({size, piece_, text_.size() - offset_, failAfter_ - offset_});
+        const std::size_t count = std::min({size, piece_, text_.size() - offset_, failAfter_ - offset_});
         std::memcpy(buffer, text_.data() + offset_, count);
         offset_ += count;
         return static_cast<std::ptrdiff_t>(count);
@@ -129,7 +135,10 @@ private:
 // A settings file held in memory; nothing stands for a missing file.
 class MemoryProfileStore final : public ProfileStore {
 public:
-    std::optional<std::string> Load() override { return text; }
+    std::optional<std::string> Load() override {
+        ++loads;
+        return text;
+    }
     bool Store(std::string_view newText) override {
         ++stores;
         if (failStores) {
@@ -138,8 +147,11 @@ public:
         text = std::string(newText);
         return true;
     }
+    std::string Location() const override { return location; }
     std::optional<std::string> text;
+    std::string location;
     bool failStores = false;
+    int loads = 0;
     int stores = 0;
 };
 

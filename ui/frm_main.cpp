@@ -4,11 +4,16 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
+#include "core/live_commands.h"
+#include "core/live_slot.h"
 #include "core/settings.h"
 #include "core/tail_engine.h"
 #include "core/text.h"
@@ -22,6 +27,10 @@ namespace {
 constexpr int kClientWidthTwips = 9150;
 constexpr int kClientHeightTwips = 4140;
 const QColor kBackground(128, 255, 255);
+
+// How long the files must stay unchanged before the live slot is looked
+// up again.
+constexpr int kLiveDelayMs = 200;
 
 constexpr std::string_view kDialogFilter = "TEXT FILE (*.TXT)|*.txt|ALL FILE (*.*)|*.*";
 
@@ -115,6 +124,11 @@ void frmMain::CreateControls() {
     AddNotice(this, 4335 + 4560, 3840, 180);
     chkView_ = AddCheckBox(this, "chkView", QStringLiteral("PreView (&V)"), TwipsRect(1680, 3600, 1335, 255));
     chkEdit_ = AddCheckBox(this, "chkEdit", QStringLiteral("PreEdit (&E)"), TwipsRect(3120, 3600, 1335, 255));
+    // The status line; labels are numbered.
+    lblLive_ = new QLabel(this);
+    lblLive_->setObjectName(QStringLiteral("Label4"));
+    lblLive_->setFont(ProportionalFont(9.75));
+    lblLive_->setGeometry(TwipsRect(240, 3870, 6240, 240));
 
     QWidget* previous = txtTo_;
     for (QWidget* next :
@@ -137,6 +151,14 @@ void frmMain::ConnectHandlers() {
     connect(cmdSetOpt_, &QPushButton::clicked, this, &frmMain::cmdSetOpt_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(cmdCancel_, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+
+    watcher_ = new QFileSystemWatcher(this);
+    liveDelay_ = new QTimer(this);
+    liveDelay_->setSingleShot(true);
+    liveDelay_->setInterval(kLiveDelayMs);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, liveDelay_, qOverload<>(&QTimer::start));
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, liveDelay_, qOverload<>(&QTimer::start));
+    connect(liveDelay_, &QTimer::timeout, this, &frmMain::ShowLiveSlot);
 }
 
 void frmMain::Load() {
@@ -147,12 +169,9 @@ void frmMain::Load() {
     chkView_->setChecked(false);
     chkEdit_->setChecked(true);
     chkEdit_->setEnabled(false);
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        cmdSet_[slot]->setText(FromLocal(ButtonText(slot, state_.Caption[slot])));
-    }
-
     // The other windows default to directly below this one.
     Settings& settings = services_.core.settings;
+    const Settings::ReadBatch batch(settings);
     state_.MainTop = settings.GetPosition(keys::kMainTop, 0);
     state_.MainLeft = settings.GetPosition(keys::kMainLeft, 0);
     const std::int16_t below = ClampPosition(state_.MainTop + kOuterHeightTwips);
@@ -165,6 +184,40 @@ void frmMain::Load() {
     KeepOnScreen(this);
 
     view_ = new frmView(state_, services_, this);
+    connect(view_, &frmView::PreviewSaved, this, &frmMain::ShowLiveSlot);
+    ShowLiveSlot();
+}
+
+void frmMain::ShowLiveSlot() {
+    const LiveTail live = FindLiveTail(state_, services_.core.files);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        MarkLiveButton(cmdSet_[slot], live.outcome == LiveOutcome::Slot && live.scan.live == slot);
+        SetSlotButtonText(cmdSet_[slot], slot, state_.Caption[slot]);
+    }
+    SetElidedText(lblLive_, FromLocal(LiveStatusLine(state_, live)));
+    WatchFiles();
+}
+
+void frmMain::WatchFiles() {
+    // A file replaced by a rename is watched no more, and a tail not yet
+    // there cannot be watched at all: their folders tell of both.
+    QStringList paths;
+    for (const std::string& path : {state_.Dest, state_.Source}) {
+        if (!path.empty()) {
+            const QFileInfo file(FromLocal(path));
+            paths << file.absoluteFilePath() << file.absolutePath();
+        }
+    }
+    paths.removeDuplicates();
+    const QStringList watched = watcher_->files() + watcher_->directories();
+    if (!watched.isEmpty()) {
+        watcher_->removePaths(watched);
+    }
+    for (const QString& path : paths) {
+        if (QFileInfo::exists(path)) {
+            watcher_->addPath(path);
+        }
+    }
 }
 
 void frmMain::chkView_Click() {
@@ -201,7 +254,9 @@ void frmMain::cmdSet_Click(int slot) {
     if (!IsOn(state_.NoStop)) {
         SaveSettings();
         services_.program.EndProgram();
+        return;
     }
+    ShowLiveSlot();
 }
 
 void frmMain::cmdRefFrom_Click() {
@@ -215,6 +270,7 @@ void frmMain::cmdRefFrom_Click() {
     if (!chosen.empty()) {
         state_.Source = chosen;
         txtFrom_->setText(FromLocal(chosen));
+        ShowLiveSlot();
     }
 }
 
@@ -230,6 +286,7 @@ void frmMain::cmdRefTo_Click() {
     if (!chosen.empty()) {
         state_.Dest = chosen;
         txtTo_->setText(FromLocal(chosen));
+        ShowLiveSlot();
     }
 }
 
@@ -238,6 +295,7 @@ void frmMain::cmdSetOpt_Click() {
     options.move(PositionToPixels(state_.OptLeft), PositionToPixels(state_.OptTop));
     KeepOnScreen(&options);
     options.exec();
+    ShowLiveSlot();  // the caption may have changed
 }
 
 void frmMain::cmdExit_Click() {
@@ -313,8 +371,10 @@ std::string FolderOf(std::string_view path) {
 
 int ShowMainWindow(AppState& state, WindowServices& services) {
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
-    QApplication::setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg")));
     frmMain window(state, services);
+    // The default icon of the message boxes, once the window is up.
+    WhenFirstPainted(&window,
+                     [] { QApplication::setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg"))); });
     window.show();
     QApplication::exec();
     return 0;

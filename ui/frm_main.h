@@ -9,8 +9,11 @@
 #include "ui/ui_common.h"
 
 class QCheckBox;
+class QFileSystemWatcher;
+class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace tarnwick {
 
@@ -43,6 +46,10 @@ private:
     void cmdExit_Click();
     void cmdCancel_Click();
     void SaveSettings();
+    // Marks the button of the slot the tail file holds and names it in the
+    // status line, and watches the tail and base files for the next change.
+    void ShowLiveSlot();
+    void WatchFiles();
 
     AppState& state_;
     WindowServices& services_;
@@ -59,6 +66,10 @@ private:
     QCheckBox* chkNoStop_ = nullptr;
     QCheckBox* chkView_ = nullptr;
     QCheckBox* chkEdit_ = nullptr;
+    QLabel* lblLive_ = nullptr;
+    // A change on disk shows once things are quiet: a save is several events.
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* liveDelay_ = nullptr;
     // The preview window lives as long as this one; it may close itself.
     QPointer<frmView> view_;
 };

@@ -137,7 +137,7 @@ void frmOpt::Load() {
 }
 
 void frmOpt::txtUpdate_Change(int slot) {
-    cmdPrev_[slot]->setText(FromLocal(ButtonText(slot, ToLocal(txtUpdate_[slot]->text()))));
+    SetSlotButtonText(cmdPrev_[slot], slot, ToLocal(txtUpdate_[slot]->text()));
     SetTextColour(txtUpdate_[slot], kEditedColour);
 }
 
@@ -155,7 +155,7 @@ void frmOpt::cmdUpdate_Click() {
         state_.Caption[slot] = ToLocal(txtUpdate_[slot]->text());
         captions.emplace_back(keys::kCaptionSection, state_.KeyName[slot], state_.Caption[slot]);
         if (mainButtons_[slot] != nullptr) {
-            mainButtons_[slot]->setText(cmdPrev_[slot]->text());
+            SetSlotButtonText(mainButtons_[slot], slot, state_.Caption[slot]);
         }
     }
     settings_.PutProfiles(captions);

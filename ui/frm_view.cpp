@@ -89,7 +89,7 @@ void frmView::PreviewTail(int slot, bool preEdit) {
         return;  // reported; the window keeps what it showed
     }
     txtView_->setPlainText(FromLocal(*text));
-    cmdSet_->setText(FromLocal(ButtonText(slot, state_.Caption[slot])));
+    SetSlotButtonText(cmdSet_, slot, state_.Caption[slot]);
     SetEditable(preEdit);
     // After every preview the window takes the focus, so a second preview of
     // a window left behind the main window comes to the front, ready to edit.
@@ -104,7 +104,9 @@ void frmView::PreviewTail(int slot, bool preEdit) {
 }
 
 void frmView::SavePreviewEdit() {
-    SavePreviewText(state_, services_.core, ToLocal(ShownText()));
+    if (SavePreviewText(state_, services_.core, ToLocal(ShownText()))) {
+        emit PreviewSaved();
+    }
 }
 
 QString frmView::ShownText() const {
@@ -181,6 +183,7 @@ void frmView::MoveToStoredPosition() {
 void frmView::ResetToDesign() {
     txtView_->clear();
     cmdSet_->setText(QString());
+    cmdSet_->setToolTip(QString());
     SetEditable(false);
 }
 

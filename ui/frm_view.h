@@ -24,6 +24,10 @@ public:
     void PreviewTail(int slot, bool preEdit);
     void SavePreviewEdit();
 
+signals:
+    // The edited text is now the tail file.
+    void PreviewSaved();
+
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,13 +1,20 @@
 #include "ui/ui_common.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QPalette>
+#include <QPixmap>
+#include <QPolygonF>
+#include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/settings.h"
 
@@ -18,6 +25,44 @@ static void InitUiResources() {
 }
 
 namespace tarnwick {
+
+namespace {
+
+// The families of a fall-back list that are installed. Qt would skip the
+// others too, but only after asking the font configuration for stand-ins
+// for each, which costs more than the whole window.
+QStringList InstalledFamilies(std::initializer_list<QString> families) {
+    QStringList installed;
+    for (const QString& family : families) {
+        if (QFontDatabase::hasFamily(family)) {
+            installed << family;
+        }
+    }
+    return installed;
+}
+
+// A check mark in a disc, in the theme's selection colours, so that it
+// stands out in any theme; drawn here, as looking up an icon theme or
+// loading the SVG renderer would hold up the window's appearance.
+QIcon LiveMarkIcon(const QWidget* button) {
+    const int side = button->style()->pixelMetric(QStyle::PM_ButtonIconSize, nullptr, button);
+    const qreal ratio = button->devicePixelRatioF();
+    QPixmap pixmap(QSize(side, side) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(button->palette().color(QPalette::Highlight));
+    painter.drawEllipse(QRectF(0.5, 0.5, side - 1.0, side - 1.0));
+    painter.setPen(QPen(button->palette().color(QPalette::HighlightedText), side / 7.0, Qt::SolidLine,
+                        Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(
+        QPolygonF{{side * 0.27, side * 0.52}, {side * 0.44, side * 0.70}, {side * 0.75, side * 0.32}});
+    return QIcon(pixmap);
+}
+
+}  // namespace
 
 int PositionToPixels(std::int16_t twips) {
     return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
@@ -40,10 +85,11 @@ std::string ToLocal(const QString& text) {
 }
 
 QFont ProportionalFont(double pointSize, bool bold, bool italic) {
+    static const QStringList families = InstalledFamilies(
+        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),
+         QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"), QStringLiteral("DejaVu Sans")});
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("VL PGothic"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(families);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
@@ -52,10 +98,12 @@ QFont ProportionalFont(double pointSize, bool bold, bool italic) {
 }
 
 QFont FixedFont(double pointSize) {
+    static const QStringList families =
+        InstalledFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                           QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"),
+                           QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-                      QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"),
-                      QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+    font.setFamilies(families);
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
     font.setPointSizeF(pointSize);
@@ -89,7 +137,7 @@ void SetBackground(QWidget* widget, const QColor& colour) {
 void ApplyWindowDesign(QWidget* window, const WindowDesign& design) {
     window->setObjectName(design.objectName);
     window->setWindowTitle(design.title);
-    window->setWindowIcon(ResourceIcon(design.iconFile));
+    WhenFirstPainted(window, [window, file = design.iconFile] { window->setWindowIcon(ResourceIcon(file)); });
     window->setFixedSize(Px(design.clientWidthTwips), Px(design.clientHeightTwips));
     SetBackground(window, design.background);
 }
@@ -103,6 +151,61 @@ QLabel* AddNotice(QWidget* window, int rightTwips, int topTwips, int heightTwips
     const int height = std::max(Px(heightTwips), notice->height());
     notice->setGeometry(Px(rightTwips) - notice->width(), Px(topTwips), notice->width(), height);
     return notice;
+}
+
+void SetSlotButtonText(QPushButton* button, int slot, std::string_view caption) {
+    const QString whole = FromLocal(caption);
+    const QString accessKey = FromLocal(ButtonText(slot, {}));
+    button->setToolTip(whole);
+    button->setText(whole + accessKey);
+    // The caption gives up what the text is too wide by, and again should
+    // the ellipsis itself not fit.
+    const QFontMetrics metrics(button->font());
+    int room = metrics.horizontalAdvance(whole);
+    for (int excess = button->sizeHint().width() - button->width(); excess > 0 && room > 0;
+         excess = button->sizeHint().width() - button->width()) {
+        room -= excess;
+        button->setText(metrics.elidedText(whole, Qt::ElideRight, std::max(room, 0)) + accessKey);
+    }
+}
+
+void MarkLiveButton(QPushButton* button, bool live) {
+    button->setIcon(live ? LiveMarkIcon(button) : QIcon());
+    QFont font = button->font();
+    font.setBold(live);
+    button->setFont(font);
+    button->setAccessibleDescription(live ? QStringLiteral("live") : QString());
+}
+
+void SetElidedText(QLabel* label, const QString& text) {
+    label->setToolTip(text);
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
+}
+
+namespace {
+
+class FirstPaint final : public QObject {
+public:
+    FirstPaint(QWidget* widget, std::function<void()> action) : QObject(widget), action_(std::move(action)) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            deleteLater();
+            action_();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> action_;
+};
+
+}  // namespace
+
+void WhenFirstPainted(QWidget* widget, std::function<void()> action) {
+    new FirstPaint(widget, std::move(action));
 }
 
 void KeepOnScreen(QWidget* window) {

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,7 @@
 #include "core/startup.h"
 
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace tarnwick {
@@ -76,12 +78,33 @@ struct WindowDesign {
     QColor background;
 };
 
-// Names, titles, sizes and colours a window as designed.
+// Names, titles, sizes and colours a window as designed. The icon follows
+// once the window is first painted: drawing an SVG icon in every size the
+// window system asks for would hold up the window's appearance.
 void ApplyWindowDesign(QWidget* window, const WindowDesign& design);
+
+// Runs `action` once, when the widget is first painted, which is after the
+// window system has shown it.
+void WhenFirstPainted(QWidget* widget, std::function<void()> action);
 
 // The one-line notice (program name and version) shared by all windows:
 // right-aligned with its right edge at rightTwips, sized to its text.
 QLabel* AddNotice(QWidget* window, int rightTwips, int topTwips, int heightTwips);
+
+// A slot button's text: the caption and its access key (ButtonText). A
+// caption too long for the button loses its end to an ellipsis, so that its
+// start and the " (3)" stay in sight; the tooltip holds the whole caption.
+void SetSlotButtonText(QPushButton* button, int slot, std::string_view caption);
+
+// Marks the button of the slot the tail file holds: a check-mark icon in the
+// theme's selection colours and bold text, which read at a glance in every
+// colour theme, high-contrast ones included. Set the text
+// again afterwards: the mark takes room from it.
+void MarkLiveButton(QPushButton* button, bool live);
+
+// Sets a label's text, cut in the middle where it is too long for the label;
+// the tooltip holds the whole text.
+void SetElidedText(QLabel* label, const QString& text);
 
 // Moves a window whose frame would be wholly off every screen onto the
 // nearest screen.

@@ -47,6 +47,32 @@ std::optional<Lines> Read(const std::string& text, const Split& split, const cha
     return lines;
 }
 
+TEST(BaseFileReader, EveryLineEndEndsOneLineWhereverTheBlocksSplit) {
+    const std::pair<std::string, Lines> cases[] = {
+        {"", {}},
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"a\r\rb\r", {"a", "", "b"}},
+        {"\n\r\n\n x \t\v", {"", "", "", " x \t\v"}},
+        // A byte-order mark is dropped at the very start only, and only whole.
+        {"\xEF\xBB\xBF\xEF\xBB\xBF"
+         "a\nb\xEF\xBB\xBF",
+         {"\xEF\xBB\xBF"
+          "a",
+          "b\xEF\xBB\xBF"}},
+        {"\xEF\xBB\xBF", {}},
+        {"\xEF\xBB\xBF\r\n", {""}},
+        {"\xEF\xBB"
+         "a",
+         {"\xEF\xBB"
+          "a"}},
+    };
+    for (const auto& [text, lines] : cases) {
+        for (const auto& split : kSplits) {
+            EXPECT_EQ(Read(text, split), lines) << Describe(text, split);
+        }
+    }
+}
+
 // Cases the random texts below cannot make: runs of spaces longer than the
 // room kept for a start line carried between blocks, long other lines, and
 // near misses of the start line.
@@ -57,6 +83,7 @@ TEST(BaseFileReader, SkipsPastTheFirstLineThatTrimsToTheText) {
         {spaces + "//START K1" + spaces + "\rA", Lines{"A"}},
         {"//START K1" + spaces + "x\n//START K1 \nA", Lines{"A"}},
         {std::string(5000, 'x') + "//START K1\n//START K1\nA", Lines{"A"}},
+        {"\xEF\xBB\xBF//START K1\nA", Lines{"A"}},
         {"//START K1\r\n", none},  // the start line is the last line
         // A lone CR as the last byte of a block still ends its line.
         {"xxxxxx\r" + std::string(56, 'x') + "\r//START K1\nA", Lines{"A"}},

@@ -25,6 +25,37 @@ TEST(SettingsGetProfile, FoundOnlyWhenNotEmpty) {
     EXPECT_EQ(value, "");
     EXPECT_TRUE(settings.Get(keys::kDest, value));
     EXPECT_EQ(value, "/t");
+
+    // Paths are read whole, captions cut to 255 bytes.
+    const std::string longValue(300, 'd');
+    store.text = "[FILES]\nDEST=" + longValue + "\nSOURCE=" + longValue + "\n[CAPTION]\nPRIV-3=" + longValue;
+    for (const SettingKey& key : {keys::kDest, keys::kSource}) {
+        EXPECT_TRUE(settings.Get(key, value));
+        EXPECT_EQ(value, longValue) << key.key;
+    }
+    EXPECT_TRUE(settings.GetProfile(keys::kCaptionSection, "PRIV-3", value));
+    EXPECT_EQ(value, longValue.substr(0, 255));
+}
+
+TEST(SettingsReadBatch, ReadsShareOneLoadUntilAWrite) {
+    MemoryProfileStore store;
+    Settings settings(store);
+    store.text = "[FILES]\nDEST=/a\n";
+    std::string value;
+    {
+        const Settings::ReadBatch batch(settings);
+        store.text = "[FILES]\nDEST=/edited meanwhile\n";
+        EXPECT_TRUE(settings.Get(keys::kDest, value));
+        EXPECT_EQ(value, "/a");
+        EXPECT_FALSE(settings.Get(keys::kSource, value));
+        EXPECT_EQ(store.loads, 1);
+        EXPECT_TRUE(settings.Put(keys::kSource, "/s"));
+        EXPECT_TRUE(settings.Get(keys::kDest, value));
+        EXPECT_EQ(value, "/edited meanwhile") << "a write ends the batch";
+    }
+    store.text = "[FILES]\nDEST=/b\n";
+    EXPECT_TRUE(settings.Get(keys::kDest, value));
+    EXPECT_EQ(value, "/b");
 }
 
 TEST(SettingsPutProfiles, WritesEveryAcceptedValueInOneRewriteAndOnlyWhenChanged) {

@@ -1,4 +1,8 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <map>
+#include <string>
 
 #include "core/settings.h"
 #include "core/startup.h"
@@ -12,12 +16,14 @@ using testing::MemoryFileSystem;
 using testing::MemoryProfileStore;
 using testing::RecordedMessage;
 using testing::RecordingMessages;
+using testing::RecordingOutput;
 
 struct CommandLineCase {
     const char* name;
     const char* text;
     std::optional<int> slot;
     bool noMsg;
+    CommandOption option = CommandOption::None;
 };
 void PrintTo(const CommandLineCase& c, std::ostream* out) {
     *out << '"' << c.text << '"';
@@ -30,6 +36,7 @@ TEST_P(ParseCommandLineTest, PicksSlotAndMessageFlag) {
     const CommandLine command = ParseCommandLine(c.text);
     EXPECT_EQ(command.slot, c.slot);
     EXPECT_EQ(command.noMsg, c.noMsg);
+    EXPECT_EQ(command.option, c.option);
 }
 
 const CommandLineCase kForms[] = {
@@ -50,6 +57,16 @@ const CommandLineCase kForms[] = {
     {"KeyCutShort", "PRIV-", std::nullopt, false},
     // Upper-casing is ASCII only: a dotless i is no "I".
     {"DotlessI", "offı-1", std::nullopt, false},
+    // A first word starting with "--" is an option, spelled exactly.
+    {"Help", " --help ", std::nullopt, false, CommandOption::Help},
+    {"VersionThenSlot", "--version PRIV-2", std::nullopt, false, CommandOption::Version},
+    {"HelpUpperCase", "--HELP", std::nullopt, false, CommandOption::Unknown},
+    {"DashesBeforeSlot", "--PRIV-2", std::nullopt, false, CommandOption::Unknown},
+    {"Status", "--status", std::nullopt, false, CommandOption::Status},
+    {"RefreshNomsg", "--refresh NOMSG", std::nullopt, false, CommandOption::Refresh},
+    {"List", "--list", std::nullopt, false, CommandOption::List},
+    {"OneDash", "-h", std::nullopt, false},
+    {"OptionAfterSlot", "PRIV-2 --help", 3, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Forms, ParseCommandLineTest, ::testing::ValuesIn(kForms),
@@ -61,11 +78,14 @@ class MainTest : public ::testing::Test {
 protected:
     int RunMain(std::string_view commandLine) {
         Services services{messages, clock, files, settings, "\n"};
-        return Main(state, services, commandLine, [this](AppState& shown) {
-            ++windowShown;
-            EXPECT_EQ(&shown, &state);
-            return 0;
-        });
+        return Main(
+            state, services, commandLine,
+            [this](AppState& shown) {
+                ++windowShown;
+                EXPECT_EQ(&shown, &state);
+                return 0;
+            },
+            output);
     }
 
     void WriteSettings(std::string text) { store.text = std::move(text); }
@@ -75,9 +95,118 @@ protected:
     MemoryFileSystem files;
     MemoryProfileStore store;
     Settings settings{store, "\n"};
+    RecordingOutput output;
     AppState state;
     int windowShown = 0;
 };
+
+TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
+    struct Case {
+        const char* commandLine;
+        int status;
+        ::testing::Matcher<std::string> output;
+        std::vector<RecordedMessage> shown;
+    };
+    using ::testing::AllOf;
+    using ::testing::EndsWith;
+    using ::testing::HasSubstr;
+    using ::testing::StartsWith;
+    // No regular expressions: GoogleTest's Windows build knows only simple ones.
+    const std::vector<Case> cases = {
+        {"--help",
+         0,
+         AllOf(StartsWith("Usage:\n  tarnwick "), HasSubstr("--status"), HasSubstr("--refresh"),
+               HasSubstr("--list"), HasSubstr("Tarnwick.ini"), EndsWith("\n")),
+         {}},
+        {"--version", 0, AllOf(StartsWith("tarnwick "), HasSubstr("."), EndsWith("\n")), {}},
+        {"--status-of PRIV-2",
+         2,
+         ::testing::IsEmpty(),
+         {{"Unknown option --status-of. See tarnwick --help.", MessageKind::Error}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        output.written.clear();
+        messages.shown.clear();
+        store.loads = 0;
+        EXPECT_EQ(RunMain(c.commandLine), c.status);
+        EXPECT_THAT(output.written, c.output);
+        EXPECT_EQ(messages.shown, c.shown);
+        EXPECT_EQ(store.loads, 0);
+        EXPECT_EQ(windowShown, 0);
+        EXPECT_TRUE(files.readOpens.empty());
+    }
+}
+
+// The block has a date and a time; the tail on file holds others.
+TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
+    const std::string base = "//START OFFI-1\nA\n//END\n//START PRIV-2\nSent \n%DATE\n \n%TIME\n//END\n";
+    const std::string oldTail = "Sent 2001.02.03 04:05:06\r\n";
+    const std::string none =
+        "The tail file holds none of the seven slots: it was edited or written by something else.";
+    struct Case {
+        const char* commandLine;
+        std::optional<std::string> tail;  // none: no tail file
+        int status;
+        std::string output;
+        std::vector<RecordedMessage> shown;
+        std::optional<std::string> tailAfter;
+    };
+    const std::vector<Case> cases = {
+        {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n", {}, oldTail},
+        {"--status", "A\n", 0, "OFFI-1 Set Official 1\n", {}, "A\n"},
+        {"--status", "Sent 2001.02.03 04:05:06 \n", 3, none + "\n", {}, "Sent 2001.02.03 04:05:06 \n"},
+        {"--status",
+         std::nullopt,
+         3,
+         "The tail file holds nothing: there is no tail file yet.\n",
+         {},
+         std::nullopt},
+        {"--refresh", oldTail, 0, "", {}, "Sent 2003.01.11 06:02:30\n"},
+        {"--refresh", "B\n", 3, "", {{none + " Nothing was written.", MessageKind::Warning}}, "B\n"},
+        {"--list",
+         "B\n",
+         0,
+         "OFFI-1 Set Official 1: block found\nOFFI-2 Set Official 2: no block: no start line\n"
+         "PRIV-1 Set Private 1: no block: no start line\nPRIV-2 Weekend: block found\n"
+         "PRIV-3 Set Private 3: no block: no start line\nPRIV-4 Set Private 4: no block: no start line\n"
+         "PRIV-5 Set Private 5: no block: no start line\n",
+         {},
+         "B\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.commandLine) + " " + ::testing::PrintToString(c.tail));
+        WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\nNoMsg=OF\n[CAPTION]\nPRIV-2=Weekend\n");
+        files.files = {{"base", base}};
+        if (c.tail) {
+            files.files["tail"] = *c.tail;
+        }
+        output.written.clear();
+        messages.shown.clear();
+        EXPECT_EQ(RunMain(c.commandLine), c.status);
+        EXPECT_EQ(output.written, c.output);
+        EXPECT_EQ(messages.shown, c.shown);
+        EXPECT_EQ(files.files.contains("tail") ? std::optional(files.files["tail"]) : std::nullopt,
+                  c.tailAfter);
+        EXPECT_EQ(windowShown, 0);
+        EXPECT_EQ(store.stores, 0);
+    }
+}
+
+TEST_F(MainTest, LiveSlotOptionsReportFailuresWithStatusOne) {
+    for (const char* commandLine : {"--status", "--refresh", "--list"}) {
+        SCOPED_TRACE(commandLine);
+        WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\n");
+        files.files = {{"tail", "x\n"}};
+        messages.shown.clear();
+        output.written.clear();
+        EXPECT_EQ(RunMain(commandLine), 1);
+        EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
+                                      {"INPUT FILE OPEN ERROR !!!\r\nFILE : base", MessageKind::Warning}}));
+        EXPECT_EQ(output.written, "");
+        EXPECT_EQ(files.files, (std::map<std::string, std::string>{{"tail", "x\n"}}));
+    }
+}
 
 TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
     WriteSettings(
@@ -95,6 +224,7 @@ TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
     EXPECT_EQ(state.NoStop, "OF");
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(files.readOpens.empty()) << "window mode touches no base file at start";
+    EXPECT_EQ(store.loads, 1) << "the settings file is read once for all eleven values";
 }
 
 TEST_F(MainTest, CommandLineAppliesSlotAndNeverWritesSettings) {

@@ -23,14 +23,18 @@ constexpr LocalTime kMidnight{2003, 1, 11, 23, 59, 59};
 // The outcome, the completed lines and the unfinished line.
 using Expansion = std::tuple<TailOutcome, Lines, std::string>;
 
-Expansion Expand(const std::string& base, std::size_t blockSize, Clock& clock) {
+Expansion Expand(const std::string& base, std::size_t blockSize, Clock& clock,
+                 std::size_t limit = kBlockSizeLimit) {
     MemoryInputFile file(base);
     BaseFileReader reader(file, blockSize);
     Lines completed;
-    const TailExpansion expansion = ExpandTailBlock(reader, "K", clock, [&](std::string_view line) {
-        completed.emplace_back(line);
-        return true;
-    });
+    const TailExpansion expansion = ExpandTailBlock(
+        reader, "K", clock,
+        [&](std::string_view line) {
+            completed.emplace_back(line);
+            return true;
+        },
+        limit);
     return {expansion.outcome, completed, expansion.unfinished};
 }
 
@@ -65,6 +69,27 @@ TEST(ExpandTailBlock, JoinsPlaceholdersAndFindsTheBlock) {
     }
 }
 
+// Ten bytes of text, a line end counting as one; end lines are found even
+// when no room is left.
+TEST(ExpandTailBlock, RefusesABlockThatExpandsBeyondTheLimit) {
+    using enum TailOutcome;
+    const std::pair<std::string, Expansion> cases[] = {
+        {"//START K\n1234567890\n//END", {Complete, {}, "1234567890"}},
+        {"//START K\n1234\n12345\n  //END  ", {Complete, {"1234"}, "12345"}},
+        {"//START K\n12345678901\n//END", {TooLarge, {}, ""}},
+        {"//START K\n1234\n123456\n//END", {TooLarge, {}, ""}},
+        {"//START K\n%DATE\n%TIME\n//END", {Complete, {}, "2003.01.1106:02:30"}},
+        {"//START K\n%DATE\n\nx\n//END", {TooLarge, {}, ""}},
+    };
+    for (const auto& [base, expected] : cases) {
+        for (const std::size_t blockSize : {std::size_t{3}, BaseFileReader::kDefaultBlockSize}) {
+            FixedClock clock(kMorning);
+            EXPECT_EQ(Expand(base, blockSize, clock, 10), expected)
+                << ::testing::PrintToString(base) << " block " << blockSize;
+        }
+    }
+}
+
 // The files and what goes wrong with them; by default nothing does.
 struct Fault {
     std::string source = "base.txt";
@@ -87,6 +112,8 @@ struct Harness {
         state.NoMsg = "OF";
         files.files["base.txt"] = fault.base;
         files.files["tail.txt"] = "old tail\n";
+        files.files["Tarnwick.ini"] = "[FILES]\n";
+        store.location = "Tarnwick.ini";
         files.failOpenReplacing = fault.failOpen;
         files.readFailAfter = fault.readFailAfter;
         files.writesAllowed = fault.writesAllowed;
@@ -134,10 +161,13 @@ TEST(ApplyTail, EveryFailureIsReportedAndLeavesBothFilesAsTheyWere) {
     const std::pair<Fault, RecordedMessage> cases[] = {
         {{.source = "none.txt"}, Warning("INPUT FILE OPEN ERROR !!!\r\nFILE : none.txt")},
         {{.dest = "base.txt"}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : base.txt")},
+        {{.dest = "Tarnwick.ini"}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : Tarnwick.ini")},
         {{.failOpen = true}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : tail.txt")},
         {{.base = "//START PRIV-1\nA\n//END\n"},
          Error("INPUT SOURCE ERROR !!!\r\nNOT FOUND - //START PRIV-2")},
         {{.base = "//START PRIV-2\nA\nB\n"}, Error("INPUT SOURCE ERROR !!!\r\nNOT FOUND - //END")},
+        {{.base = "//START PRIV-2\n" + std::string(kBlockSizeLimit + 1, 'x') + "\n//END\n"},
+         Error("INPUT SOURCE ERROR !!!\r\nBLOCK LARGER THAN 8 MiB - //START PRIV-2")},
         {{.readFailAfter = 3}, Warning("INPUT FILE READ ERROR !!!\r\nFILE : base.txt")},
         {{.readFailAfter = 40}, Warning("INPUT FILE READ ERROR !!!\r\nFILE : base.txt")},
         {{.writesAllowed = 0}, Warning("OUTPUT FILE WRITE ERROR !!!\r\nFILE : tail.txt")},

@@ -6,6 +6,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,11 +15,14 @@
 #include <csignal>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/file_helpers.h"
@@ -73,11 +77,29 @@ struct RunResult {
     int status = 0;  // the exit status, or minus the signal that ended the run
     std::string out;
     std::string err;
+    long peakKiB = 0;  // the largest resident set the run had
 };
 
 std::ostream& operator<<(std::ostream& stream, const RunResult& result) {
     return stream << "status " << result.status << "\nstdout: [" << result.out << "]\nstderr: ["
                   << result.err.substr(0, 500) << "]";
+}
+
+// How many bytes a child process has written so far; -1 once that cannot be
+// told (it has ended, or the system does not say).
+long long BytesWritten(pid_t process) {
+    siginfo_t ended{};
+    if (::waitid(P_PID, static_cast<id_t>(process), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+        ended.si_pid != 0) {
+        return -1;  // left for the caller to collect
+    }
+    std::ifstream io("/proc/" + std::to_string(process) + "/io");
+    std::string field;
+    long long count = -1;
+    while (io >> field && field != "wchar:") {
+    }
+    io >> count;
+    return io ? count : -1;
 }
 
 class CommandLineTest : public ::testing::Test {
@@ -129,7 +151,9 @@ protected:
     // Runs the copied program without a display, as "nobody" when asked to
     // run unprivileged while we are root; as a shell would, with the default
     // SIGPIPE action, and when asked with a standard output nobody reads.
-    RunResult Run(std::vector<std::string> arguments, bool unprivileged = false, bool readerGone = false) {
+    // `whileRunning` gets the running program's process id.
+    RunResult Run(std::vector<std::string> arguments, bool unprivileged = false,
+                  const std::function<void(pid_t)>& whileRunning = {}, bool readerGone = false) {
         const std::string outPath = root_ + "/stdout.txt";
         const std::string errPath = root_ + "/stderr.txt";
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -145,6 +169,9 @@ protected:
         if (child == 0) {
             for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
                 ::unsetenv(name);
+            }
+            if (!display_.empty()) {
+                ::setenv("DISPLAY", display_.c_str(), 1);
             }
             // The per-user settings folder, should the program look there, is ours.
             ::setenv("HOME", (root_ + "/home").c_str(), 1);
@@ -164,16 +191,21 @@ protected:
         }
         ::close(out);
         ::close(err);
+        if (whileRunning && child > 0) {
+            whileRunning(child);
+        }
         int status = 0;
-        if (child < 0 || ::waitpid(child, &status, 0) != child) {
+        rusage usage{};
+        if (child < 0 || ::wait4(child, &status, 0, &usage) != child) {
             ADD_FAILURE() << "cannot run the program";
         }
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status), ReadAll(outPath),
-                ReadAll(errPath)};
+                ReadAll(errPath), usage.ru_maxrss};
     }
 
     std::string root_;
     std::string work_;
+    std::string display_;  // DISPLAY for the runs; none when empty
 };
 
 TEST_F(CommandLineTest, SlotIsAppliedAndNomsgSilencesTheMessage) {
@@ -192,7 +224,7 @@ TEST_F(CommandLineTest, SlotIsAppliedAndNomsgSilencesTheMessage) {
         EXPECT_EQ(Snapshot().size(), 3u);  // no temporary file left
     }
     Prepare();
-    EXPECT_EQ(Run({"PRIV-2"}, false, true).status, 0) << "a success message nobody reads is no failure";
+    EXPECT_EQ(Run({"PRIV-2"}, false, {}, true).status, 0) << "a success message nobody reads is no failure";
     EXPECT_EQ(ReadAll(Path("tail.txt")), kPriv2Tail);
 }
 
@@ -227,6 +259,7 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
         std::string dest;
         bool unprivileged;
         std::string err;
+        std::vector<std::string> arguments = {"PRIV-2"};
     };
     const std::vector<Case> cases = {
         {"no start line", "//START PRIV-1\nx\n//END\n", "base.txt", "tail.txt", false,
@@ -241,6 +274,27 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
          true, notFound + "//END\n"},
         {"device refuses the write", kBase, "base.txt", "/dev/full", false,
          "Set Vellicor: warning: OUTPUT FILE WRITE ERROR !!!\nFILE : /dev/full\n"},
+        {"--status, missing base file",
+         kBase,
+         "none",
+         "tail.txt",
+         false,
+         inputOpen + Path("none") + "\n",
+         {"--status"}},
+        {"--refresh, base file is a folder",
+         kBase,
+         "locked",
+         "tail.txt",
+         false,
+         inputOpen + Path("locked") + "\n",
+         {"--refresh"}},
+        {"--list, missing base file",
+         kBase,
+         "none",
+         "tail.txt",
+         false,
+         inputOpen + Path("none") + "\n",
+         {"--list"}},
     };
     fs::create_directory(Path("locked"));
     WriteAll(Path("locked/tail.txt"), kOldTail);
@@ -258,7 +312,7 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
         Prepare(c.base, c.dest, c.source);
         const auto before = Snapshot();
         const std::string destBefore = State(Path(c.dest));
-        const RunResult result = Run({"PRIV-2"}, c.unprivileged);
+        const RunResult result = Run(c.arguments, c.unprivileged);
         EXPECT_EQ(result.status, 1) << result;
         EXPECT_EQ(result.err, c.err);
         EXPECT_EQ(result.out, "");
@@ -270,13 +324,15 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
     }
 }
 
-TEST_F(CommandLineTest, TailNamingTheBaseFileIsRefusedInEverySpelling) {
+TEST_F(CommandLineTest, TailNamingTheBaseOrTheSettingsFileIsRefusedInEverySpelling) {
     Prepare();
     fs::create_directory(Path("sub"));
     ASSERT_EQ(::symlink("base.txt", Path("link").c_str()), 0);
     ASSERT_EQ(::link(Path("base.txt").c_str(), Path("hard").c_str()), 0);
+    ASSERT_EQ(::symlink("Tarnwick.ini", Path("settings-link").c_str()), 0);
     for (const std::string& dest : {Path("base.txt"), Path("link"), Path("hard"), work_ + "/./base.txt",
-                                    work_ + "/sub/../base.txt", work_ + "//base.txt"}) {
+                                    work_ + "/sub/../base.txt", work_ + "//base.txt", Path("Tarnwick.ini"),
+                                    Path("settings-link"), work_ + "/sub/../Tarnwick.ini"}) {
         SCOPED_TRACE(dest);
         WriteSettings("[FILES]\nDEST=" + dest + "\nSOURCE=" + Path("base.txt") + "\n");
         const auto before = Snapshot();
@@ -284,6 +340,34 @@ TEST_F(CommandLineTest, TailNamingTheBaseFileIsRefusedInEverySpelling) {
         EXPECT_EQ(result.status, 1) << result;
         EXPECT_EQ(result.err, "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + dest + "\n");
         EXPECT_EQ(Snapshot(), before);
+    }
+}
+
+// A path beyond the old 255-byte cut is used whole; one beyond the system's
+// limit is reported as it is, never shortened into another file's name.
+TEST_F(CommandLineTest, LongPathsAreUsedWholeOrReported) {
+    std::string deep = work_;
+    for (int i = 0; i < 5; ++i) {
+        deep += "/" + std::string(60, 'd');
+        ASSERT_TRUE(fs::create_directory(deep));
+    }
+    const std::string tooLong = deep + "/" + std::string(5000, 't');
+    WriteAll(deep + "/base.txt", kBase);
+    // Dest, Source, exit status and what is said.
+    for (const auto& [dest, source, status, err] :
+         std::vector<std::tuple<std::string, std::string, int, std::string>>{
+             {deep + "/tail.txt", deep + "/base.txt", 0, ""},
+             {tooLong, "base.txt", 1,
+              "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + tooLong + "\n"},
+         }) {
+        SCOPED_TRACE(dest.size());
+        Prepare(kBase, dest, source);
+        const std::size_t entries = Snapshot().size();
+        const RunResult result = Run({"PRIV-2", "NOMSG"});
+        EXPECT_EQ(result.status, status) << result;
+        EXPECT_EQ(result.err, err);
+        EXPECT_EQ(ReadAll(dest), status == 0 ? kPriv2Tail : "");
+        EXPECT_EQ(Snapshot().size(), entries + (status == 0 ? 1 : 0));  // nothing at a cut path
     }
 }
 
@@ -302,6 +386,77 @@ TEST_F(CommandLineTest, LinkedTailStaysALinkAndKeepsItsPermissionBits) {
     EXPECT_EQ(Snapshot().size(), 5u);  // no temporary file left
 }
 
+// A base file that never ends or holds a huge block costs neither unbounded
+// time nor memory; one saved with a byte-order mark reads as without.
+TEST_F(CommandLineTest, BaseFileIsReadInBoundedTimeAndMemory) {
+    const std::string inputOpen = "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : ";
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
+    const int writer = ::open(Path("fifo").c_str(), O_RDWR | O_CLOEXEC);  // a writer that stays
+    ASSERT_GE(writer, 0);
+    // 300 MB of one line inside the block, as a sparse file that costs no disk.
+    WriteAll(Path("huge.txt"), "//START PRIV-2\n");
+    const off_t lineEnd = off_t{300} << 20;
+    ASSERT_EQ(::truncate(Path("huge.txt").c_str(), lineEnd), 0);
+    std::ofstream(Path("huge.txt"), std::ios::binary | std::ios::app) << "\n//END\n";
+    WriteAll(Path("bom.txt"), "\xEF\xBB\xBF" + kBase.substr(kBase.find("//START")));
+    struct Case {
+        std::string source;
+        int status;
+        std::string err;
+        std::string tail;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"/dev/zero", 1, inputOpen + "/dev/zero\n", kOldTail},
+             {Path("fifo"), 1, inputOpen + Path("fifo") + "\n", kOldTail},
+             {Path("huge.txt"), 1,
+              "Set Vellicor: error: INPUT SOURCE ERROR !!!\nBLOCK LARGER THAN 8 MiB - //START PRIV-2\n",
+              kOldTail},
+             {Path("bom.txt"), 0, "", kPriv2Tail},
+         }) {
+        SCOPED_TRACE(c.source);
+        Prepare(kBase, "tail.txt", c.source);
+        const RunResult result = Run({"PRIV-2", "NOMSG"});
+        EXPECT_EQ(result.status, c.status) << result;
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(ReadAll(Path("tail.txt")), c.tail);
+        EXPECT_LT(result.peakKiB, 64 * 1024);
+    }
+    ::close(writer);
+}
+
+// Killed at any point while it writes a large block, the program leaves the
+// complete old or the complete new tail, and no other file.
+TEST_F(CommandLineTest, KilledWhileWritingLeavesTheOldOrTheNewTailAndNothingElse) {
+    std::string block;
+    std::string newTail;
+    for (int i = 0; i < 100000; ++i) {
+        const std::string line = "line " + std::to_string(i) + " of a long closing text";
+        block += line + "\r\n";
+        newTail += line + "\n";
+    }
+    Prepare("//START PRIV-2\r\n" + block + "//END\r\n");
+    constexpr int kPoints = 6;
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        for (int point = 0; point < kPoints; ++point) {
+            SCOPED_TRACE(std::to_string(signal) + " after " + std::to_string(point) + "/" +
+                         std::to_string(kPoints));
+            WriteAll(Path("tail.txt"), kOldTail);
+            const auto killPart = [&](pid_t program) {
+                const auto wanted = static_cast<long long>(newTail.size()) * point / kPoints;
+                for (long long written = 0; written >= 0 && written < wanted;
+                     written = BytesWritten(program)) {
+                }
+                ::kill(program, signal);
+            };
+            const RunResult result = Run({"PRIV-2", "NOMSG"}, false, killPart);
+            EXPECT_THAT(result.status, AnyOf(0, -signal)) << result;
+            const std::string tail = ReadAll(Path("tail.txt"));
+            EXPECT_TRUE(tail == kOldTail || tail == newTail) << tail.size() << " bytes";
+            EXPECT_EQ(Snapshot().size(), 3u);
+        }
+    }
+}
+
 TEST_F(CommandLineTest, WindowModeWithoutADisplayEndsWithStatusTwo) {
     for (const std::vector<std::string>& arguments :
          std::vector<std::vector<std::string>>{{}, {"PRIV-8"}, {"hello", "PRIV-2"}}) {
@@ -313,6 +468,66 @@ TEST_F(CommandLineTest, WindowModeWithoutADisplayEndsWithStatusTwo) {
         EXPECT_THAT(result.err, HasSubstr("display"));
         EXPECT_EQ(Snapshot(), before);
     }
+}
+
+TEST_F(CommandLineTest, HelpAndVersionPrintWithOrWithoutADisplay) {
+    Prepare();
+    const auto before = Snapshot();
+    // A display that cannot be reached: printing must not try it.
+    for (const std::string display : {"", ":97"}) {
+        display_ = display;
+        for (const auto& [option, start] : std::vector<std::pair<std::string, std::string>>{
+                 {"--help", "Usage:\n"}, {"--version", "tarnwick " TARNWICK_VERSION "\n"}}) {
+            SCOPED_TRACE(option + " DISPLAY=" + display);
+            const RunResult result = Run({option});
+            EXPECT_EQ(result.status, 0) << result;
+            EXPECT_THAT(result.out, StartsWith(start));
+            EXPECT_EQ(result.err, "");
+        }
+    }
+    display_.clear();
+    const RunResult result = Run({"--frobnicate"});
+    EXPECT_EQ(result.status, 2) << result;
+    EXPECT_EQ(result.err, "Set Vellicor: error: Unknown option --frobnicate. See tarnwick --help.\n");
+    EXPECT_EQ(Snapshot(), before);
+}
+
+// A tail written on another day is seen, refreshed to now, and once edited
+// left alone.
+TEST_F(CommandLineTest, StatusRefreshAndListFollowTheTail) {
+    const std::string none =
+        "The tail file holds none of the seven slots: it was edited or written by something else.";
+    Prepare("//START PRIV-2\r\nSent \r\n%DATE\r\n//END\r\n");
+    const auto step = [&](const char* name, std::vector<std::string> arguments, int status,
+                          const std::string& outPattern, const std::string& err) {
+        SCOPED_TRACE(name);
+        const RunResult result = Run(std::move(arguments));
+        EXPECT_EQ(result.status, status) << result;
+        EXPECT_THAT(result.out, ::testing::MatchesRegex(outPattern));
+        EXPECT_EQ(result.err, err);
+    };
+    step("an old tail holds no slot", {"--status"}, 3, none + "\n", "");
+    WriteAll(Path("tail.txt"), "Sent 2001.02.03\r\n");
+    step("an old date", {"--status"}, 0, "PRIV-2 Set Private 2, 2001\\.02\\.03\n", "");
+    step("refreshed", {"--refresh"}, 0, "", "");
+    EXPECT_THAT(ReadAll(Path("tail.txt")),
+                ::testing::MatchesRegex("Sent 20[0-9][0-9]\\.[01][0-9]\\.[0-3][0-9]\n"));
+    EXPECT_NE(ReadAll(Path("tail.txt")), "Sent 2001.02.03\n");
+    WriteAll(Path("tail.txt"), "Sent 2001.02.03 \n");
+    const std::string edited = State(Path("tail.txt"));
+    step("an edited tail is not refreshed", {"--refresh"}, 3, "",
+         "Set Vellicor: warning: " + none + " Nothing was written.\n");
+    EXPECT_EQ(State(Path("tail.txt")), edited);
+    fs::remove(Path("tail.txt"));
+    step("no tail yet", {"--status"}, 3, "The tail file holds nothing: there is no tail file yet\\.\n", "");
+    step("list", {"--list"}, 0,
+         "OFFI-1 Set Official 1: no block: no start line\n(.*\n){2}PRIV-2 Set Private 2: block "
+         "found\n(.*\n){3}",
+         "");
+    EXPECT_EQ(Snapshot().size(), 2u) << "nothing else written";
+    WriteSettings("[FILES]\nDEST=/dev/zero\nSOURCE=" + Path("base.txt") + "\n");
+    step("a device as the tail is not read", {"--refresh"}, 1, "",
+         "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : /dev/zero\n");
 }
 
 // Whatever the input, the run ends with a status of its own and our own
@@ -342,6 +557,8 @@ TEST_F(CommandLineTest, GarbageAndLongLinesEndCleanlyAndKeepTheFiles) {
         {"random bytes in a long line of the block", "", "//START PRIV-2\n" + line + "\r\n//END\n", 0,
          line + "\n"},
         {"no line end at all", "", line, 1, kOldTail},
+        {"block past the size limit", "", "//START PRIV-2\n" + std::string(9u << 20, 'x') + "\n//END\n", 1,
+         kOldTail},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -5,6 +5,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,10 +14,12 @@
 #include <algorithm>
 #include <array>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/native_file_system.h"
@@ -37,9 +40,30 @@ std::ptrdiff_t Count(const std::string& folder) {
     return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
 }
 
-bool Replace(const std::string& path, const std::string& text) {
-    std::unique_ptr<OutputFile> output = NativeFileSystem().OpenForReplacing(path);
+bool Replace(const std::string& path, const std::string& text, const FileCalls& calls = SystemFileCalls()) {
+    std::unique_ptr<OutputFile> output = NativeFileSystem(calls).OpenForReplacing(path);
     return output != nullptr && output->Write(text) && output->Commit();
+}
+
+// Stands in for a system call that fails as a full disk, a failing device
+// or a folder that appeared in the tail's place would.
+template <int Error, typename Result, typename... Arguments>
+Result Fail(Arguments...) {
+    errno = Error;
+    return -1;
+}
+// The first write gets half its data to the disk, the second fails, later
+// ones (writing the old content back) succeed.
+int gWritesSoFar = 0;
+ssize_t FailSecondWrite(int fd, const void* data, size_t size) {
+    return ++gWritesSoFar == 2 ? Fail<ENOSPC, ssize_t>()
+                               : ::write(fd, data, gWritesSoFar == 1 ? (size + 1) / 2 : size);
+}
+// The signal that ends the program just before the rename, when the new file
+// is complete and has a name.
+int gEndingSignal = 0;
+int EndBeforeRename(int, const char*, int, const char*) {
+    return ::raise(gEndingSignal);
 }
 
 // Runs `body` in a child process, as "nobody" when we are root so that
@@ -144,6 +168,99 @@ TEST_F(NativeFileSystemTest, AbandonedOrFailedReplacementKeepsTheOldFileAndLeave
     EXPECT_FALSE(committed);
     EXPECT_EQ(ReadAll(tail), "keep me\r\n");
     EXPECT_EQ(Count(dir_), 1);
+
+    // Each step of the replacement failing, with an unnamed and a named
+    // temporary file; the link step exists only for the unnamed one.
+    for (const bool unnamed : {true, false}) {
+        for (const auto& [step, broken] : std::vector<std::pair<std::string, FileCalls>>{
+                 {"write", {Fail<ENOSPC>, ::fsync, ::ftruncate, ::renameat, ::linkat, unnamed}},
+                 {"sync", {::write, Fail<EIO>, ::ftruncate, ::renameat, ::linkat, unnamed}},
+                 {"link", {::write, ::fsync, ::ftruncate, ::renameat, Fail<EMLINK>, unnamed}},
+                 {"rename onto a folder",
+                  {::write, ::fsync, ::ftruncate, Fail<ENOTEMPTY>, ::linkat, unnamed}},
+             }) {
+            SCOPED_TRACE(step + (unnamed ? ", unnamed" : ", named"));
+            EXPECT_EQ(Replace(tail, "new\n", broken), step == "link" && !unnamed);
+            EXPECT_EQ(ReadAll(tail), step == "link" && !unnamed ? "new\n" : "keep me\r\n");
+            EXPECT_EQ(Count(dir_), 1);
+            WriteAll(tail, "keep me\r\n");
+        }
+    }
+}
+
+// Ended by a signal while its temporary file has a name, the program
+// removes that file first; the tail is untouched.
+TEST_F(NativeFileSystemTest, EndingSignalRemovesTheTemporaryFile) {
+    const std::string tail = Path("tail.txt");
+    WriteAll(tail, "old\n");
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        for (const bool unnamed : {true, false}) {
+            SCOPED_TRACE(std::to_string(signal) + (unnamed ? " unnamed" : " named"));
+            const pid_t child = ::fork();
+            if (child == 0) {
+                gEndingSignal = signal;
+                Replace(tail, std::string(300000, 'n'),
+                        {::write, ::fsync, ::ftruncate, EndBeforeRename, ::linkat, unnamed});
+                ::_exit(0);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+            EXPECT_EQ(ReadAll(tail), "old\n");
+            EXPECT_EQ(Count(dir_), 1);
+        }
+    }
+}
+
+// No other user may read the new text before it is complete, and no
+// temporary file is visible at all where the system offers unnamed ones.
+TEST_F(NativeFileSystemTest, TemporaryFileIsPrivateUntilComplete) {
+    const std::string tail = Path("tail.txt");
+    for (const bool unnamed : {true, false}) {
+        WriteAll(tail, "old\n");
+        FileCalls calls = SystemFileCalls();
+        calls.unnamedTemporaryFiles = unnamed;
+        std::unique_ptr<OutputFile> output = NativeFileSystem(calls).OpenForReplacing(tail);
+        ASSERT_NE(output, nullptr);
+        EXPECT_TRUE(output->Write(std::string(300000, 'x')));
+        std::vector<fs::perms> temporary;
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
+            if (entry.path() != tail) {
+                temporary.push_back(entry.status().permissions());
+            }
+        }
+#ifdef __linux__
+        EXPECT_EQ(temporary.size(), unnamed ? 0u : 1u);
+#endif
+        EXPECT_TRUE(std::all_of(temporary.begin(), temporary.end(), [](fs::perms perms) {
+            return perms == (fs::perms::owner_read | fs::perms::owner_write);
+        }));
+        EXPECT_TRUE(output->Commit());
+        EXPECT_EQ(fs::status(tail).permissions(), fs::perms(0644));
+    }
+}
+
+// A file system out of inodes or out of space: the tail must not be written
+// in place instead. Needs root to mount a tiny file system.
+TEST_F(NativeFileSystemTest, FullFileSystemKeepsTheOldTail) {
+    const std::string mount = MakeFolder("small");
+    const std::string old = "old tail\n";
+    const std::string block(100000, 'n');  // more than the file system holds
+    for (const std::string inodes :
+         {"2", "3"}) {  // the root folder and the tail; one more for a temporary file
+        SCOPED_TRACE("nr_inodes=" + inodes);
+        if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, ("size=64k,nr_inodes=" + inodes).c_str()) != 0) {
+            GTEST_SKIP() << "cannot mount a small tmpfs (needs root): " << std::strerror(errno);
+        }
+        WriteAll(mount + "/tail.txt", old);
+        const bool replaced = Replace(mount + "/tail.txt", block);
+        const std::string after = ReadAll(mount + "/tail.txt");
+        const auto entries = Count(mount);
+        ASSERT_EQ(::umount(mount.c_str()), 0);
+        EXPECT_FALSE(replaced);
+        EXPECT_EQ(after, old);
+        EXPECT_EQ(entries, 1);
+    }
 }
 
 TEST_F(NativeFileSystemTest, SymbolicLinksAreFollowedAndStayLinks) {
@@ -164,6 +281,33 @@ TEST_F(NativeFileSystemTest, SymbolicLinksAreFollowedAndStayLinks) {
         EXPECT_EQ(ReadAll(Path(written)), "through " + link);
     }
     EXPECT_EQ(Count(Path("real")), 4);  // new.txt, other.txt, tail.txt, up
+}
+
+// A link planted by another user in a shared sticky folder such as /tmp is
+// not followed, whatever the system's own setting; our own link there is.
+TEST_F(NativeFileSystemTest, LinkPlantedInASharedStickyFolderIsNotFollowed) {
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || nobody == nullptr) {
+        GTEST_SKIP() << "needs root to plant a link as another user";
+    }
+    MakeFolder("private", 0700);
+    WriteAll(Path("private/secret"), "secret\n");
+    MakeFolder("shared", 01777);
+    // The link, whether another user owns it, and whether it may be followed.
+    for (const auto& [link, planted, followed] :
+         std::vector<std::tuple<std::string, bool, bool>>{{"shared/existing", true, false},
+                                                          {"shared/dangling", true, false},
+                                                          {"shared/own", false, true}}) {
+        SCOPED_TRACE(link);
+        const std::string target = link == "shared/dangling" ? Path("private/new") : Path("private/secret");
+        ASSERT_EQ(::symlink(target.c_str(), Path(link).c_str()), 0);
+        if (planted) {
+            ASSERT_EQ(::lchown(Path(link).c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        }
+        EXPECT_EQ(Replace(Path(link), "planted\n"), followed);
+        EXPECT_EQ(ReadAll(Path("private/secret")), followed ? "planted\n" : "secret\n");
+        EXPECT_FALSE(fs::exists(Path("private/new")));
+    }
 }
 
 TEST_F(NativeFileSystemTest, PipesAreWrittenInPlaceOnlyAtCommit) {
@@ -195,6 +339,41 @@ TEST_F(NativeFileSystemTest, PipesAreWrittenInPlaceOnlyAtCommit) {
     for (const int fd : {fifoReader, ends[0], ends[1]}) {
         ::close(fd);
     }
+}
+
+// A writable tail in a folder that refuses new files can only be written in
+// place; a failure on the way puts the old text back.
+TEST_F(NativeFileSystemTest, TailInAReadOnlyFolderIsWrittenInPlaceAndRestoredOnFailure) {
+    const std::string old = "the old tail, longer than the new one\n";
+    const std::string tail = MakeFolder("locked") + "/tail.txt";
+    WriteAll(tail, old);
+    if (const passwd* nobody = ::getpwnam("nobody"); ::geteuid() == 0 && nobody != nullptr) {
+        ASSERT_EQ(::chown(tail.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+    ::chmod(Path("locked").c_str(), 0555);
+    // The failing step and the calls that make it fail.
+    const std::vector<std::pair<std::string, FileCalls>> cases = {
+        {"none", SystemFileCalls()},
+        {"truncate", {::write, ::fsync, Fail<EIO>, ::renameat, ::linkat, true}},
+        {"sync", {::write, Fail<EIO>, ::ftruncate, ::renameat, ::linkat, true}},
+        {"second write", {FailSecondWrite, ::fsync, ::ftruncate, ::renameat, ::linkat, true}},
+    };
+    const std::optional<std::string> result = RunAsUser([&] {
+        std::string outcomes;
+        for (const auto& [step, broken] : cases) {
+            gWritesSoFar = 0;
+            WriteAll(tail, old);
+            const bool written = Replace(tail, "new\n", broken);
+            outcomes += step + (written ? ": written " : ": failed ") + ReadAll(tail);
+        }
+        return outcomes;
+    });
+    if (!result) {
+        GTEST_SKIP() << "cannot run a child process without root's rights";
+    }
+    EXPECT_EQ(*result, "none: written new\ntruncate: failed " + old + "sync: failed " + old +
+                           "second write: failed " + old);
+    EXPECT_EQ(Count(Path("locked")), 1);
 }
 
 TEST_F(NativeFileSystemTest, ReadOnlyFileIsNotReplaced) {
@@ -239,9 +418,11 @@ TEST_F(ProfileFileTest, SettingsFileLocation) {
     WriteAll(withFile + "/Tarnwick.ini", "");
     ::chmod(withFile.c_str(), 0555);
     const std::string locked = MakeFolder("locked", 0555);
+    const std::string installed = MakeFolder("installed", 0777);
     // The executable's folder, XDG_CONFIG_HOME ("unset": none) and the path expected.
     const std::vector<std::array<std::string, 3>> cases = {
         {writable, "/xdg", writable + "/Tarnwick.ini"},
+        {installed, "/xdg", "/xdg/tarnwick/Tarnwick.ini"},
         {withFile, "/xdg", withFile + "/Tarnwick.ini"},
         {locked, "/xdg", "/xdg/tarnwick/Tarnwick.ini"},
         {locked, "unset", "/home/u/.config/tarnwick/Tarnwick.ini"},
@@ -254,7 +435,7 @@ TEST_F(ProfileFileTest, SettingsFileLocation) {
         ::setenv("HOME", "/home/u", 1);
         for (const auto& [folder, xdg, expected] : cases) {
             xdg == "unset" ? ::unsetenv("XDG_CONFIG_HOME") : ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
-            paths += SettingsFilePath(folder) + "\n";
+            paths += SettingsFilePath(folder, installed) + "\n";
         }
         return paths;
     });

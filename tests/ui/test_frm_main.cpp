@@ -6,7 +6,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -94,6 +96,43 @@ struct Dialog {
     bool tail;
     QString before, folder, answer;
 };
+// The tail on file at the start, what is done then, and what shows after.
+struct Live {
+    std::optional<std::string> tail;
+    QString action;  // "", "apply", "save" or "edit and save"
+    int marked;      // -1: no button
+    QString status;
+};
+
+// A base file with a plain block and one that has a date.
+constexpr const char* kLiveBase = "//START OFFI-1\nHello\n//END\n//START OFFI-2\nSent \n%DATE\n//END\n";
+constexpr const char* kLongCaption = "Weekend with a rather long caption text";
+
+// Which slot buttons carry the live mark: the icon and bold text, their
+// text kept.
+QList<int> MarkedSlots(Rig& rig) {
+    QList<int> marked;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const QPushButton* button = rig.Find<QPushButton>(QStringLiteral("cmdSet%1").arg(slot));
+        if (!button->icon().isNull() && button->font().bold()) {
+            marked << slot;
+        }
+        if (button->text() != FromLocal(ButtonText(slot, rig.state.Caption[slot]))) {
+            marked << 100 + slot;  // a changed text shows as a slot that cannot be
+        }
+    }
+    return marked;
+}
+
+// The whole caption is the tooltip; the text keeps the caption's start and
+// the access key, and fits.
+void CheckLongCaption(const QPushButton* button, int slot) {
+    QCOMPARE(button->toolTip(), QString::fromLatin1(kLongCaption));
+    QVERIFY2(button->text().startsWith(QStringLiteral("Weekend")), qPrintable(button->text()));
+    QVERIFY2(button->text().endsWith(QStringLiteral(" (&%1)").arg(slot)), qPrintable(button->text()));
+    QVERIFY(button->text().contains(QChar(0x2026)));
+    QVERIFY(button->sizeHint().width() <= button->width());
+}
 
 }  // namespace
 
@@ -120,6 +159,7 @@ private slots:
         QCOMPARE(rig.Find<QPushButton>("cmdSet6")->text(), QStringLiteral("Set Private 5 (&6)"));
         QCheckBox* noStop = rig.Find<QCheckBox>("chkNoStop");  // paints the window's colour
         QCOMPARE(noStop->grab().toImage().pixelColor(noStop->width() - 1, 0), QColor(128, 255, 255));
+        QTRY_VERIFY(!rig.window->windowIcon().isNull());  // set once the window is painted
 
         // PreEdit starts checked and disabled; only its enabled state follows PreView.
         QCheckBox* view = rig.Find<QCheckBox>("chkView");
@@ -289,6 +329,80 @@ private slots:
         rig.Find<QPushButton>("cmdExit")->click();
         QCOMPARE(rig.StoredPosition(keys::kMainTop), window.y() * 15);
         QCOMPARE(rig.StoredPosition(keys::kMainLeft), window.x() * 15);
+    }
+
+    void liveMark_data() {
+        QTest::addColumn<Live>("live");
+        QTest::newRow("open: no tail yet") << Live{std::nullopt, "", -1, "Live: no tail file yet"};
+        QTest::newRow("open: another day's tail")
+            << Live{"Sent 2001.02.03\r\n", "", 1, "Live: Set Official 2, 2001.02.03"};
+        QTest::newRow("open: hand-edited tail") << Live{"Hello!\n", "", -1, "Live: none of the seven"};
+        QTest::newRow("applied with No Stop") << Live{"Hello!\n", "apply", 0, "Live: Set Official 1"};
+        QTest::newRow("preview saved") << Live{"Hello\n", "save", 1, "Live: Set Official 2, 2026.12.06"};
+        QTest::newRow("edited preview saved")
+            << Live{"Hello\n", "edit and save", -1, "Live: none of the seven"};
+    }
+    void liveMark() {
+        QFETCH(Live, live);
+        Rig rig;
+        rig.files.files[kBase] = kLiveBase;
+        if (live.tail) {
+            rig.files.files[kTail] = *live.tail;
+        }
+        rig.state.NoStop = "ON";
+        rig.Open();
+        if (live.action == "apply") {
+            rig.Find<QPushButton>("cmdSet0")->click();
+        } else if (!live.action.isEmpty()) {
+            rig.Find<QCheckBox>("chkView")->click();
+            rig.Find<QPushButton>("cmdSet1")->click();
+            if (live.action == "edit and save") {
+                rig.View()->findChild<QPlainTextEdit*>("txtView")->insertPlainText(QStringLiteral("!"));
+            }
+            rig.View()->findChild<QPushButton*>("cmdSave")->click();
+        }
+        QCOMPARE(MarkedSlots(rig), live.marked < 0 ? QList<int>{} : QList<int>{live.marked});
+        QCOMPARE(rig.Find<QLabel>("Label4")->text(), live.status);
+        QCOMPARE(rig.program.ends, 0);
+    }
+
+    // The tail made, then replaced on disk by another program, by a rename
+    // each time as editors do: the watch must outlive the file it started on.
+    void liveMarkFollowsTheFilesOnDisk() {
+        QTemporaryDir folder;
+        Rig rig;
+        const QString tail = folder.filePath(QStringLiteral("tail.txt"));
+        const auto writeTail = [&](const char* text) {
+            rig.files.files[tail.toStdString()] = text;
+            QSaveFile file(tail);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+            QVERIFY(file.commit());
+        };
+        rig.files.files[kBase] = kLiveBase;
+        rig.state.Dest = tail.toStdString();
+        rig.Open();
+        QCOMPARE(rig.Find<QLabel>("Label4")->text(), QStringLiteral("Live: no tail file yet"));
+        writeTail("Hello\n");
+        QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig) == QList<int>{0}; }));
+        writeTail("Sent 2001.02.03\n");
+        QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig) == QList<int>{1}; }));
+        writeTail("Sent 2001.02.03 \n");
+        QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig).isEmpty(); }));
+        QCOMPARE(rig.Find<QLabel>("Label4")->text(), QStringLiteral("Live: none of the seven"));
+    }
+
+    void longCaptionsKeepTheirStartAndAccessKey() {
+        Rig rig;
+        rig.files.files[kBase] = kLiveBase;
+        rig.state.Caption[1] = kLongCaption;
+        rig.Open();
+        CheckLongCaption(rig.Find<QPushButton>("cmdSet1"), 1);
+        rig.Find<QCheckBox>("chkView")->click();
+        rig.Find<QPushButton>("cmdSet1")->click();
+        CheckLongCaption(rig.View()->findChild<QPushButton*>("cmdSet"), 1);
+        // A short caption is shown whole.
+        QCOMPARE(rig.Find<QPushButton>("cmdSet0")->text(), QStringLiteral("Set Official 1 (&0)"));
     }
 
     void dialogs_data() {

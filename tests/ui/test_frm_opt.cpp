@@ -27,6 +27,7 @@ struct Rig {
         FillSlotTable(state);
         for (int slot = 0; slot < kSlotCount; ++slot) {
             buttons[slot] = new QPushButton(FromLocal(ButtonText(slot, state.Caption[slot])), &main);
+            buttons[slot]->setGeometry(TwipsRect(0, 0, 2175, 495));  // as on the main window
         }
         options = std::make_unique<frmOpt>(state, settings, buttons, &main);
         options->move(90, 240);
@@ -94,6 +95,7 @@ private slots:
         QTest::keyClick(rig.caption(2), Qt::Key_Delete);
         rig.caption(3)->setText("  Home  ");
         rig.caption(6)->setText("日本語");
+        rig.caption(5)->setText("Weekend with a rather long caption text");
         std::array<QString, kSlotCount> previews;
         for (int slot = 0; slot < kSlotCount; ++slot) {
             previews[slot] = rig.find("cmdPrev", slot)->text();
@@ -104,7 +106,9 @@ private slots:
         // Kept as typed for the run; the file keeps what its rules keep (outer
         // spaces go), and an empty value reads as missing: the default.
         const std::array<const char*, kSlotCount> captions = {
-            "Set Official 1", "Work", "", "  Home  ", "Set Private 3", "Set Private 4", "日本語"};
+            "Set Official 1", "Work",          "",
+            "  Home  ",       "Set Private 3", "Weekend with a rather long caption text",
+            "日本語"};
         for (int slot = 0; slot < kSlotCount; ++slot) {
             QCOMPARE(rig.buttons[slot]->text(), previews[slot]);
             QCOMPARE(rig.state.Caption[slot], captions[slot]);
@@ -114,6 +118,10 @@ private slots:
         }
         QCOMPARE(rig.buttons[2]->text(), QString(" (&2)"));
         QCOMPARE(rig.buttons[3]->text(), QString("  Home   (&3)"));
+        // Too long for the button: its start and access key stay, the tooltip has it whole.
+        QVERIFY(previews[5].startsWith("Weekend") && previews[5].endsWith(QString::fromUtf8("\u2026 (&5)")));
+        QCOMPARE(rig.buttons[5]->toolTip(), QString(captions[5]));
+        QCOMPARE(rig.find("cmdPrev", 5)->toolTip(), QString(captions[5]));
     }
 
     void captionsTurnRedAtTheFirstEdit() {

@@ -1,0 +1,133 @@
+#include "core/live_commands.h"
+
+#include <memory>
+
+#include "core/tail_engine.h"
+
+namespace tarnwick {
+namespace {
+
+std::string NoLiveSlotText(LiveOutcome outcome) {
+    std::string text = "The tail file holds ";
+    text += outcome == LiveOutcome::NoTailFile ? "nothing: there is no tail file yet"
+                                               : "none of the seven slots: it was edited or written by "
+                                                 "something else";
+    text += '.';
+    return text;
+}
+
+// Reports a failure; the status the command ends with when there is no live
+// slot, nothing when there is one.
+std::optional<int> NoLiveSlotStatus(const LiveTail& live, Services& services) {
+    if (live.outcome == LiveOutcome::Failed) {
+        services.messages.Show(live.failure, MessageKind::Warning);
+        return 1;
+    }
+    if (live.outcome != LiveOutcome::Slot) {
+        return kNoLiveStatus;
+    }
+    return std::nullopt;
+}
+
+std::string_view PresenceText(BlockPresence presence) {
+    switch (presence) {
+        case BlockPresence::Found:
+            return "block found";
+        case BlockPresence::NoStartLine:
+            return "no block: no start line";
+        case BlockPresence::NoEndLine:
+            return "no block: no end line";
+        case BlockPresence::TooLarge:
+            return "no block: larger than 8 MiB";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string LiveSlotText(const AppState& state, const SlotScan& scan) {
+    std::string text = state.Caption.at(static_cast<std::size_t>(scan.live.value_or(0)));
+    std::string stamp = scan.date;
+    stamp += !scan.date.empty() && !scan.time.empty() ? " " : "";
+    stamp += scan.time;
+    if (!stamp.empty()) {
+        text += ", ";
+        text += stamp;
+    }
+    return text;
+}
+
+std::string LiveStatusLine(const AppState& state, const LiveTail& live) {
+    std::string line = "Live: ";
+    switch (live.outcome) {
+        case LiveOutcome::Slot:
+            line += LiveSlotText(state, live.scan);
+            break;
+        case LiveOutcome::NoneOfTheSeven:
+            line += "none of the seven";
+            break;
+        case LiveOutcome::NoTailFile:
+            line += "no tail file yet";
+            break;
+        case LiveOutcome::Failed:
+            line += "unknown, a file cannot be read";
+            break;
+    }
+    return line;
+}
+
+int PrintLiveSlot(const AppState& state, Services& services, TextOutput& output) {
+    const LiveTail live = FindLiveTail(state, services.files);
+    if (const std::optional<int> status = NoLiveSlotStatus(live, services)) {
+        if (*status == kNoLiveStatus) {
+            output.Write(NoLiveSlotText(live.outcome) + "\n");
+        }
+        return *status;
+    }
+    std::string line = state.KeyName.at(static_cast<std::size_t>(*live.scan.live));
+    line += ' ';
+    line += LiveSlotText(state, live.scan);
+    line += '\n';
+    output.Write(line);
+    return 0;
+}
+
+int RefreshLiveSlot(AppState& state, Services& services) {
+    const LiveTail live = FindLiveTail(state, services.files);
+    if (const std::optional<int> status = NoLiveSlotStatus(live, services)) {
+        if (*status == kNoLiveStatus) {
+            services.messages.Show(NoLiveSlotText(live.outcome) + " Nothing was written.",
+                                   MessageKind::Warning);
+        }
+        return *status;
+    }
+    state.NoMsg = FlagText(true);
+    return ApplyTail(state, services, *live.scan.live) ? 0 : 1;
+}
+
+int ListSlots(const AppState& state, Services& services, TextOutput& output) {
+    const std::unique_ptr<InputFile> input = services.files.OpenForReading(state.Source);
+    if (!input) {
+        services.messages.Show(InputFileOpenError(state.Source), MessageKind::Warning);
+        return 1;
+    }
+    BaseFileReader reader(*input);
+    const SlotScan scan = ScanSlots(reader, state.KeyName, {});
+    if (scan.readFailed) {
+        services.messages.Show(InputFileReadError(state.Source), MessageKind::Warning);
+        return 1;
+    }
+    std::string text;
+    for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+        text += state.KeyName.at(slot);
+        text += ' ';
+        text += state.Caption.at(slot);
+        text += ": ";
+        text += PresenceText(scan.blocks.at(slot));
+        text += '\n';
+    }
+    output.Write(text);
+    return 0;
+}
+
+}  // namespace tarnwick

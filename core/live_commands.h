@@ -1,0 +1,33 @@
+// The command-line options about the live slot: --status, --refresh, --list.
+#pragma once
+
+#include <string>
+
+#include "core/app_state.h"
+#include "core/live_slot.h"
+#include "core/startup.h"
+
+namespace tarnwick {
+
+// The caption, then ", " and the date and time the tail holds where it holds
+// any: "Weekend, 2026.12.06 14:05:09".
+std::string LiveSlotText(const AppState& state, const SlotScan& scan);
+
+// The main window's status line: "Live: " and LiveSlotText, or "Live: none
+// of the seven", "Live: no tail file yet", or that a file cannot be read.
+std::string LiveStatusLine(const AppState& state, const LiveTail& live);
+
+// --status: prints "<key name> <LiveSlotText>" and returns 0; says which
+// of the seven it is not and returns kNoLiveStatus; 1 after a failure.
+// Writes nothing.
+int PrintLiveSlot(const AppState& state, Services& services, TextOutput& output);
+
+// --refresh: applies the live slot again, silently; a tail that holds none of
+// the seven is left as it is (kNoLiveStatus).
+int RefreshLiveSlot(AppState& state, Services& services);
+
+// --list: one line per slot: key name, caption, and whether the base file
+// has its block.
+int ListSlots(const AppState& state, Services& services, TextOutput& output);
+
+}  // namespace tarnwick

@@ -1,0 +1,45 @@
+// Which slot the tail file holds: the one whose block, expanded from the
+// base file as it is now, gives the tail's text, wherever the dates and
+// times differ and whatever its line ends are.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/app_state.h"
+#include "core/base_file_reader.h"
+#include "core/services.h"
+
+namespace tarnwick {
+
+enum class BlockPresence { Found, NoStartLine, NoEndLine, TooLarge };
+
+struct SlotScan {
+    std::array<BlockPresence, kSlotCount> blocks{};
+    std::optional<int> live;  // the first slot whose block gives the tail
+    std::string date;         // the first date and time the live slot's tail holds,
+    std::string time;         // empty where its block has no such placeholder
+    bool readFailed = false;  // the base file could not be read to its end
+};
+
+// Reads the base file once for all seven slots and compares each block's
+// expansion with `tail` as it goes, so memory does not grow with the base
+// file. `keyNames` holds the slots' key names. A block whose expansion would
+// exceed kBlockSizeLimit is never applied, so it holds no tail.
+SlotScan ScanSlots(BaseFileReader& base, const std::array<std::string, 8>& keyNames, std::string_view tail);
+
+enum class LiveOutcome { Slot, NoneOfTheSeven, NoTailFile, Failed };
+
+struct LiveTail {
+    LiveOutcome outcome = LiveOutcome::Failed;
+    SlotScan scan;
+    std::string failure;  // the message for a file that could not be read
+};
+
+// Reads the tail file Dest and scans the base file Source. Opens nothing
+// for writing and shows nothing: a failure comes back as its message.
+LiveTail FindLiveTail(const AppState& state, FileSystem& files);
+
+}  // namespace tarnwick

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/live_slot.h"
+#include "core/startup.h"
+#include "core/tail_engine.h"
+#include "tests/fakes.h"
+
+namespace tarnwick {
+namespace {
+
+using namespace tarnwick::testing;
+
+// Every slot's block, with placeholders at a line's start, middle and end,
+// a date-like text outside a placeholder, and two slots of the same text.
+const std::string kBase =
+    "notes 2026.01.01\r\n"
+    "//START OFFI-1\r\nOffice\r\nDate: \r\n%DATE\r\n\r\nPhone 2024.05.17 10:30:00\r\n//END\r\n"
+    "//START OFFI-2\n%TIME\n at start\n%DATE\n//END\n"
+    "  //START PRIV-1  \rMid \r%DATE\r dle\r  //END  \r"
+    "//START PRIV-2\nSame\n//END\n"
+    "//START PRIV-3\nSame\n//END\n"
+    "//START PRIV-4\nA\n\nB\n//END\n"
+    "//START PRIV-5\n//END\n";
+
+AppState SlotTable() {
+    AppState state;
+    FillSlotTable(state);
+    return state;
+}
+
+SlotScan Scan(const std::string& base, const std::string& tail, std::size_t blockSize) {
+    MemoryInputFile file(base);
+    BaseFileReader reader(file, blockSize);
+    return ScanSlots(reader, SlotTable().KeyName, tail);
+}
+
+// Block sizes that split start lines, placeholders and line ends everywhere.
+const std::size_t kBlockSizes[] = {1, 2, 5, 13, BaseFileReader::kDefaultBlockSize};
+
+TEST(ScanSlots, FindsTheSlotWhoseBlockGivesTheTail) {
+    struct Case {
+        const char* name;
+        std::string base;
+        std::string tail;
+        std::optional<int> live;
+        std::string date;
+        std::string time;
+    };
+    const std::string office = "Office\nDate: 2001.02.03\nPhone 2024.05.17 10:30:00\n";
+    const std::vector<Case> cases = {
+        {"placeholder ends a line", kBase, office, 0, "2001.02.03", ""},
+        {"placeholders start and end a line", kBase, "23:59:59 at start1999.12.31\n", 1, "1999.12.31",
+         "23:59:59"},
+        {"placeholder inside a line", kBase, "Mid 2026.12.06 dle\n", 2, "2026.12.06", ""},
+        {"two slots of one text: the first", kBase, "Same\n", 3, "", ""},
+        {"an empty line in the block", kBase, "A\n\nB\n", 5, "", ""},
+        {"an empty block gives an empty tail", kBase, "", 6, "", ""},
+        {"CR LF ends", kBase, "Office\r\nDate: 2001.02.03\r\nPhone 2024.05.17 10:30:00\r\n", 0, "2001.02.03",
+         ""},
+        {"CR ends", kBase, "A\r\rB\r", 5, "", ""},
+        {"mixed ends", kBase, "A\r\n\rB\n", 5, "", ""},
+        {"one byte added", kBase, "Same\n\n", std::nullopt, "", ""},
+        {"one byte removed", kBase, "Sam\n", std::nullopt, "", ""},
+        {"no last line end", kBase, "Same", std::nullopt, "", ""},
+        {"one byte changed", kBase, "Mid 2026.12.06 dlf\n", std::nullopt, "", ""},
+        {"a date of another form", kBase, "Mid 2026.12.6 dle\n", std::nullopt, "", ""},
+        {"a date with other separators", kBase, "Mid 2026-12-06 dle\n", std::nullopt, "", ""},
+        {"a date of digits alone", kBase, "Mid 2026112106 dle\n", std::nullopt, "", ""},
+        {"a date-like text outside a placeholder", kBase,
+         "Office\nDate: 2001.02.03\nPhone 2024.05.18 10:30:00\n", std::nullopt, "", ""},
+        {"a prefix of a block", kBase, "Office\nDate: 2001.02.03\n", std::nullopt, "", ""},
+        {"an empty tail, no empty block", "//START PRIV-2\nx\n//END\n", "", std::nullopt, "", ""},
+        {"the block is missing", "//START PRIV-1\nx\n//END\n", "y\n", std::nullopt, "", ""},
+        {"a block without its end line", "//START PRIV-2\ny\n", "y\n", std::nullopt, "", ""},
+        {"only the first block of a key counts", "//START PRIV-2\nx\n//END\n//START PRIV-2\ny\n//END\n",
+         "y\n", std::nullopt, "", ""},
+        {"a start line inside another block starts its own", "//START PRIV-1\n//START PRIV-2\ny\n//END\n",
+         "y\n", 3, "", ""},
+        {"the outer block holds the start line as text", "//START PRIV-1\n//START PRIV-2\ny\n//END\n",
+         "//START PRIV-2\ny\n", 2, "", ""},
+    };
+    for (const Case& c : cases) {
+        for (const std::size_t blockSize : kBlockSizes) {
+            SCOPED_TRACE(std::string(c.name) + ", block size " + std::to_string(blockSize));
+            const SlotScan scan = Scan(c.base, c.tail, blockSize);
+            EXPECT_EQ(scan.live, c.live);
+            EXPECT_EQ(scan.date, c.date);
+            EXPECT_EQ(scan.time, c.time);
+            EXPECT_FALSE(scan.readFailed);
+        }
+    }
+}
+
+// Whatever the engine writes, with any line end, is recognised as its slot.
+TEST(ScanSlots, RecognisesEveryTailTheEngineWrites) {
+    const AppState table = SlotTable();
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        for (const std::string lineEnd : {"\n", "\r\n", "\r"}) {
+            std::string tail;
+            MemoryInputFile file(kBase);
+            BaseFileReader reader(file);
+            FixedClock clock(LocalTime{2031, 7, 4, 9, 8, 7});
+            const TailExpansion expansion = ExpandTailBlock(
+                reader, table.KeyName[static_cast<std::size_t>(slot)], clock, [&](std::string_view line) {
+                    tail += line;
+                    tail += lineEnd;
+                    return true;
+                });
+            ASSERT_EQ(expansion.outcome, TailOutcome::Complete);
+            tail += expansion.unfinished.empty() ? "" : expansion.unfinished + lineEnd;
+            SCOPED_TRACE(::testing::PrintToString(tail));
+            EXPECT_EQ(Scan(kBase, tail, 3).live, slot == 4 ? 3 : slot) << "PRIV-3 has PRIV-2's text";
+        }
+    }
+}
+
+TEST(ScanSlots, TellsWhyABlockIsMissing) {
+    using enum BlockPresence;
+    struct Case {
+        std::string base;
+        std::array<BlockPresence, kSlotCount> blocks;
+    };
+    const std::vector<Case> cases = {
+        {kBase, {Found, Found, Found, Found, Found, Found, Found}},
+        {"", {NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoStartLine}},
+        // As when applying a slot: a start line that ends the file is not found.
+        {"//START OFFI-2\n//END\n//START PRIV-2\nx\n//START OFFI-1",
+         {NoStartLine, Found, NoStartLine, NoEndLine, NoStartLine, NoStartLine, NoStartLine}},
+        {"//START PRIV-5\n//START PRIV-4\n",
+         {NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoEndLine}},
+        {"//START PRIV-5\n//START PRIV-4\n\n",
+         {NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoEndLine, NoEndLine}},
+    };
+    for (const Case& c : cases) {
+        for (const std::size_t blockSize : kBlockSizes) {
+            SCOPED_TRACE(::testing::PrintToString(c.base) + ", block size " + std::to_string(blockSize));
+            EXPECT_EQ(Scan(c.base, "", blockSize).blocks, c.blocks);
+        }
+    }
+}
+
+// A block is never applied once its expansion would pass the limit, so such
+// a block holds no tail, whether one line or many take it there.
+TEST(ScanSlots, ABlockOverTheLimitHoldsNoTail) {
+    const std::string half(kBlockSizeLimit / 2, 'x');
+    for (const std::string& body :
+         {half + "\n" + half + "\n", std::string(kBlockSizeLimit + 1, 'x') + "\n"}) {
+        const SlotScan scan =
+            Scan("//START PRIV-2\n" + body + "//END\n", body, BaseFileReader::kDefaultBlockSize);
+        EXPECT_EQ(scan.blocks[3], BlockPresence::TooLarge);
+        EXPECT_EQ(scan.live, std::nullopt);
+    }
+    // Up to the limit the block is in use.
+    const std::string fits(kBlockSizeLimit - 1, 'x');
+    EXPECT_EQ(
+        Scan("//START PRIV-2\n" + fits + "\n//END\n", fits + "\n", BaseFileReader::kDefaultBlockSize).live,
+        3);
+}
+
+TEST(FindLiveTail, TellsAMissingTailFromFilesThatCannotBeRead) {
+    struct Case {
+        const char* name;
+        bool tailThere;
+        bool baseThere;
+        std::size_t failAfter;
+        LiveOutcome outcome;
+        std::string failure;
+    };
+    const std::vector<Case> cases = {
+        {"the tail is live", true, true, SIZE_MAX, LiveOutcome::Slot, ""},
+        {"no tail file yet", false, true, SIZE_MAX, LiveOutcome::NoTailFile, ""},
+        {"no base file", true, false, SIZE_MAX, LiveOutcome::Failed,
+         "INPUT FILE OPEN ERROR !!!\r\nFILE : base"},
+        {"a read fails", true, true, 0, LiveOutcome::Failed, "INPUT FILE READ ERROR !!!\r\nFILE : tail"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryFileSystem files;
+        if (c.tailThere) {
+            files.files["tail"] = "Same\n";
+        }
+        if (c.baseThere) {
+            files.files["base"] = kBase;
+        }
+        files.readFailAfter = c.failAfter;
+        AppState state = SlotTable();
+        state.Dest = "tail";
+        state.Source = "base";
+        const LiveTail live = FindLiveTail(state, files);
+        EXPECT_EQ(live.outcome, c.outcome);
+        EXPECT_EQ(live.failure, c.failure);
+        EXPECT_EQ(live.scan.live, c.outcome == LiveOutcome::Slot ? std::optional<int>(3) : std::nullopt);
+        EXPECT_EQ(files.replaceOpens.size(), 0u);
+    }
+}
+
+}  // namespace
+}  // namespace tarnwick
