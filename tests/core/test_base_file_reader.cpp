@@ -123,7 +123,7 @@ TEST(BaseFileReader, RandomTextsReadAsIfWhole) {
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
     std::uniform_int_distribution<int> count(0, 14);
     std::uniform_int_distribution<int> longCount(100, 200);  // past the larger blocks
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 2000; ++round) {
         std::string text;
         for (int n = round % 10 == 0 ? longCount(random) : count(random); n > 0; --n) {
             text += pieces[pick(random)];
