@@ -2,6 +2,7 @@
 // the display, ending. One file per system implements them.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 #include "core/services.h"
@@ -23,6 +24,11 @@ bool HasDisplay();
 // A console whose reader has gone away makes a write fail instead of killing
 // the program, so a tail already written still ends with its own status.
 void IgnoreBrokenPipe();
+
+#ifndef _WIN32
+// The user's local time at an instant, as SystemClock::Now gives it.
+LocalTime LocalTimeAt(std::time_t instant);
+#endif
 
 class SystemClock final : public Clock {
 public:

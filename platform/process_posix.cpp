@@ -94,12 +94,15 @@ void IgnoreBrokenPipe() {
     (void)std::signal(SIGPIPE, SIG_IGN);
 }
 
-LocalTime SystemClock::Now() {
-    const std::time_t now = std::time(nullptr);
+LocalTime LocalTimeAt(std::time_t instant) {
     std::tm local{};
-    localtime_r(&now, &local);
+    localtime_r(&instant, &local);
     return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                      local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+LocalTime SystemClock::Now() {
+    return LocalTimeAt(std::time(nullptr));
 }
 
 }  // namespace tarnwick

@@ -41,12 +41,10 @@ public:
     explicit FixedClock(std::vector<LocalTime> times) : times_(std::move(times)) {}
     explicit FixedClock(LocalTime time) : times_{time} {}
     LocalTime Now() override {
-        ++reads;
         const LocalTime now = times_[std::min(next_, times_.size() - 1)];
         ++next_;
         return now;
     }
-    int reads = 0;
 
 private:
     std::vector<LocalTime> times_;
@@ -107,7 +105,6 @@ public:
     std::vector<std::string> readOpens;
     std::vector<std::string> replaceOpens;
     std::size_t writes = 0;
-    int commits = 0;
 
 private:
     class Output final : public OutputFile {
@@ -124,7 +121,6 @@ private:
             if (files_.failCommits) {
                 return false;
             }
-            ++files_.commits;
             files_.files[path_] = pending_;
             return true;
         }

@@ -33,6 +33,7 @@ TEST(IniRead, FollowsTheProfileRules) {
         {"one quote pair removed", "[S]\nK= \"\"v w\"\" \n", "K", "\"v w\""},
         {"single quotes", "[S]\nK='v'\n", "K", "v"},
         {"mismatched quotes", "[S]\nK=\"v'\n", "K", "\"v'"},
+        {"empty quotes", "[S]\nK=\"\"\n", "K", ""},
         {"cut at nul", "[S]\nK=ab\0cd\n"s, "K", "ab"},
     };
     for (const IniCase& c : cases) {
@@ -61,7 +62,7 @@ TEST(IniWrite, ChangesOnlyWhatItMust) {
         {"spelling, blanks and own line end kept", "[s]\r  key = old \rA=1\r\n", "KEY",
          "[s]\r  key = v \rA=1\r\n"},
         {"blank value filled", "[S]\nK= \t\n", "K", "[S]\nK=v \t\n"},
-        {"after the last key line", "[S]\nA=1\n\n;c\n[T]\n", "K", "[S]\nA=1\nK=v\n\n;c\n[T]\n"},
+        {"after the last key line", "[S]\nA=1\n\n;c=1\n[T]\n", "K", "[S]\nA=1\nK=v\n\n;c=1\n[T]\n"},
         {"after a bare header", "[S]\r;c\r", "K", "[S]\rK=v\n;c\r"},
         {"after an unended last line", "[S]\nA=1", "K", "[S]\nA=1\nK=v\n"},
         {"new section after a cr", "[T]\rA=1\r", "K", "[T]\rA=1\r[S]\nK=v\n"},

@@ -58,34 +58,21 @@ TEST(SettingsReadBatch, ReadsShareOneLoadUntilAWrite) {
     EXPECT_EQ(value, "/b");
 }
 
-TEST(SettingsPutProfile, StoresOnlyWhatChangedAndReportsFailures) {
+TEST(SettingsPutProfiles, WritesEveryAcceptedValueInOneRewriteAndOnlyWhenChanged) {
     MemoryProfileStore store;
     Settings settings(store, "\r\n");
     EXPECT_TRUE(settings.Put(keys::kNoMsg, "OF"));
-    EXPECT_TRUE(settings.Put(keys::kNoStop, "ON"));
-    EXPECT_EQ(store.text, "[FILES]\r\nNoMsg=OF\r\nNoStop=ON\r\n");
-    store.text = "[files]\ndest = \"/tmp/t.txt\"  \n";
-    store.stores = 0;
-    EXPECT_TRUE(settings.Put(keys::kDest, "/tmp/t.txt"));
-    EXPECT_EQ(store.stores, 0);
-
-    EXPECT_FALSE(settings.Put(keys::kDest, "two\r\nlines"));
-    EXPECT_EQ(store.stores, 0);
-    store.failStores = true;
-    EXPECT_FALSE(settings.Put(keys::kDest, "new"));
-}
-
-TEST(SettingsPutProfiles, WritesEveryAcceptedValueInOneRewrite) {
-    MemoryProfileStore store;
-    store.text = "; mine\n[FILES]\nDEST=/old\n";
-    Settings settings(store, "\n");
+    EXPECT_EQ(store.text, "[FILES]\r\nNoMsg=OF\r\n");
+    store.text = "; mine\n[files]\ndest = \"/old\"  \n";
     EXPECT_FALSE(
         settings.PutProfiles({{keys::kDest, "/new"}, {keys::kSource, "bad\nvalue"}, {keys::kMainTop, "15"}}))
         << "a refused value is reported";
-    EXPECT_EQ(store.stores, 1);
-    EXPECT_EQ(store.text, "; mine\n[FILES]\nDEST=/new\n[POSITION]\nMAINTOP=15\n");
+    EXPECT_EQ(store.stores, 2);
+    EXPECT_EQ(store.text, "; mine\n[files]\ndest = /new  \n[POSITION]\r\nMAINTOP=15\r\n");
     EXPECT_TRUE(settings.PutProfiles({{keys::kDest, "/new"}, {keys::kMainTop, "15"}}));
-    EXPECT_EQ(store.stores, 1) << "values already stored leave the file untouched";
+    EXPECT_EQ(store.stores, 2) << "values already stored leave the file untouched";
+    store.failStores = true;
+    EXPECT_FALSE(settings.Put(keys::kDest, "other"));
 }
 
 TEST(SettingsPosition, DefaultOnlyWhenNothingIsFound) {

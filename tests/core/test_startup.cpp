@@ -19,47 +19,60 @@ using testing::RecordingMessages;
 using testing::RecordingOutput;
 
 struct CommandLineCase {
+    const char* name;
     const char* text;
     std::optional<int> slot;
     bool noMsg;
     CommandOption option = CommandOption::None;
 };
+void PrintTo(const CommandLineCase& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
 
 class ParseCommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
 
 TEST_P(ParseCommandLineTest, PicksSlotAndMessageFlag) {
     const CommandLineCase& c = GetParam();
     const CommandLine command = ParseCommandLine(c.text);
-    EXPECT_EQ(command.slot, c.slot) << '"' << c.text << '"';
-    EXPECT_EQ(command.noMsg, c.noMsg) << '"' << c.text << '"';
-    EXPECT_EQ(command.option, c.option) << '"' << c.text << '"';
+    EXPECT_EQ(command.slot, c.slot);
+    EXPECT_EQ(command.noMsg, c.noMsg);
+    EXPECT_EQ(command.option, c.option);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Forms, ParseCommandLineTest,
-    ::testing::Values(
-        CommandLineCase{"", std::nullopt, false}, CommandLineCase{"   ", std::nullopt, false},
-        CommandLineCase{"OFFI-1", 0, false}, CommandLineCase{"offi-1", 0, false},
-        CommandLineCase{"  priv-2  ", 3, false}, CommandLineCase{"PRIV-5", 6, false},
-        CommandLineCase{"PRIV-2 NOMSG", 3, true}, CommandLineCase{"PRIV-2 nomsg", 3, true},
-        CommandLineCase{"PRIV-2 NoMsg  ", 3, true},
-        // Anything but exactly one space and NOMSG shows the message.
-        CommandLineCase{"PRIV-2  NOMSG", 3, false}, CommandLineCase{"PRIV-2 NOMSG X", 3, false},
-        CommandLineCase{"PRIV-2 hello", 3, false}, CommandLineCase{"PRIV-2\tNOMSG", std::nullopt, false},
-        // Only a key name as the first word selects a slot.
-        CommandLineCase{"PRIV-8", std::nullopt, false}, CommandLineCase{"OFFI-1NOMSG", std::nullopt, false},
-        CommandLineCase{"NOMSG PRIV-2", std::nullopt, false}, CommandLineCase{"PRIV-", std::nullopt, false},
-        // Upper-casing is ASCII only: a dotless i is no "I".
-        CommandLineCase{"offı-1", std::nullopt, false},
-        // A first word starting with "--" is an option, spelled exactly.
-        CommandLineCase{" --help ", std::nullopt, false, CommandOption::Help},
-        CommandLineCase{"--version PRIV-2", std::nullopt, false, CommandOption::Version},
-        CommandLineCase{"--HELP", std::nullopt, false, CommandOption::Unknown},
-        CommandLineCase{"--PRIV-2", std::nullopt, false, CommandOption::Unknown},
-        CommandLineCase{"--status", std::nullopt, false, CommandOption::Status},
-        CommandLineCase{"--refresh NOMSG", std::nullopt, false, CommandOption::Refresh},
-        CommandLineCase{"--list", std::nullopt, false, CommandOption::List},
-        CommandLineCase{"-h", std::nullopt, false}, CommandLineCase{"PRIV-2 --help", 3, false}));
+const CommandLineCase kForms[] = {
+    {"Empty", "", std::nullopt, false},
+    {"FirstSlot", "OFFI-1", 0, false},
+    {"SpacesAround", "  priv-2  ", 3, false},
+    {"LastSlot", "PRIV-5", 6, false},
+    {"Nomsg", "PRIV-2 NOMSG", 3, true},
+    {"NomsgThenSpaces", "PRIV-2 NoMsg  ", 3, true},
+    // Anything but exactly one space and NOMSG shows the message.
+    {"TwoSpacesBeforeNomsg", "PRIV-2  NOMSG", 3, false},
+    {"WordAfterNomsg", "PRIV-2 NOMSG X", 3, false},
+    {"TabBeforeNomsg", "PRIV-2\tNOMSG", std::nullopt, false},
+    // Only a key name as the first word selects a slot.
+    {"NoSuchSlot", "PRIV-8", std::nullopt, false},
+    {"NomsgWithoutSpace", "OFFI-1NOMSG", std::nullopt, false},
+    {"NomsgFirst", "NOMSG PRIV-2", std::nullopt, false},
+    {"KeyCutShort", "PRIV-", std::nullopt, false},
+    // Upper-casing is ASCII only: a dotless i is no "I".
+    {"DotlessI", "offı-1", std::nullopt, false},
+    // A first word starting with "--" is an option, spelled exactly.
+    {"Help", " --help ", std::nullopt, false, CommandOption::Help},
+    {"VersionThenSlot", "--version PRIV-2", std::nullopt, false, CommandOption::Version},
+    {"HelpUpperCase", "--HELP", std::nullopt, false, CommandOption::Unknown},
+    {"DashesBeforeSlot", "--PRIV-2", std::nullopt, false, CommandOption::Unknown},
+    {"Status", "--status", std::nullopt, false, CommandOption::Status},
+    {"RefreshNomsg", "--refresh NOMSG", std::nullopt, false, CommandOption::Refresh},
+    {"List", "--list", std::nullopt, false, CommandOption::List},
+    {"OneDash", "-h", std::nullopt, false},
+    {"OptionAfterSlot", "PRIV-2 --help", 3, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Forms, ParseCommandLineTest, ::testing::ValuesIn(kForms),
+                         [](const ::testing::TestParamInfo<CommandLineCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 class MainTest : public ::testing::Test {
 protected:
@@ -91,15 +104,24 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
     struct Case {
         const char* commandLine;
         int status;
-        const char* output;  // a regular expression
+        ::testing::Matcher<std::string> output;
         std::vector<RecordedMessage> shown;
     };
+    using ::testing::AllOf;
+    using ::testing::EndsWith;
+    using ::testing::HasSubstr;
+    using ::testing::StartsWith;
+    // No regular expressions: GoogleTest's Windows build knows only simple ones.
     const std::vector<Case> cases = {
-        {"--help", 0, "^Usage:\n  tarnwick .*--status.*--refresh.*--list.*Tarnwick\\.ini.*\n$", {}},
-        {"--version", 0, "^tarnwick [0-9]+\\.[0-9]+\\.[0-9]+\n$", {}},
+        {"--help",
+         0,
+         AllOf(StartsWith("Usage:\n  tarnwick "), HasSubstr("--status"), HasSubstr("--refresh"),
+               HasSubstr("--list"), HasSubstr("Tarnwick.ini"), EndsWith("\n")),
+         {}},
+        {"--version", 0, AllOf(StartsWith("tarnwick "), HasSubstr("."), EndsWith("\n")), {}},
         {"--status-of PRIV-2",
          2,
-         "^$",
+         ::testing::IsEmpty(),
          {{"Unknown option --status-of. See tarnwick --help.", MessageKind::Error}}},
     };
     for (const Case& c : cases) {
@@ -108,7 +130,7 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
         messages.shown.clear();
         store.loads = 0;
         EXPECT_EQ(RunMain(c.commandLine), c.status);
-        EXPECT_THAT(output.written, ::testing::MatchesRegex(c.output));
+        EXPECT_THAT(output.written, c.output);
         EXPECT_EQ(messages.shown, c.shown);
         EXPECT_EQ(store.loads, 0);
         EXPECT_EQ(windowShown, 0);
@@ -189,14 +211,13 @@ TEST_F(MainTest, LiveSlotOptionsReportFailuresWithStatusOne) {
 TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
     WriteSettings(
         "[files]\ndest=/t/tail.txt\nSOURCE = /t/base.txt\nNOMSG=ON\nNoStop=OF\n"
-        "[CAPTION]\nPRIV-2=Weekend\nPRIV-3=\noffi-1=  Office  \n");
+        "[CAPTION]\nPRIV-2=Weekend\nPRIV-3=\noffi-1=  Office  \nPRIV-5=Last\n");
     EXPECT_EQ(RunMain("PRIV-8"), 0);
     EXPECT_EQ(windowShown, 1);
-    EXPECT_EQ(state.KeyName[3], "PRIV-2");
     EXPECT_EQ(state.Caption[3], "Weekend");
     EXPECT_EQ(state.Caption[4], "Set Private 3") << "an empty caption keeps the default";
     EXPECT_EQ(state.Caption[0], "Office");
-    EXPECT_EQ(state.Caption[6], "Set Private 5");
+    EXPECT_EQ(state.Caption[6], "Last");
     EXPECT_EQ(state.Dest, "/t/tail.txt");
     EXPECT_EQ(state.Source, "/t/base.txt");
     EXPECT_EQ(state.NoMsg, "ON") << "window mode keeps the stored flag";
@@ -216,14 +237,6 @@ TEST_F(MainTest, CommandLineAppliesSlotAndNeverWritesSettings) {
               (std::vector<RecordedMessage>{{"Set Vellicor for [ Weekend ].", MessageKind::Information}}))
         << "without NOMSG the message shows even when the settings say ON";
     EXPECT_EQ(store.stores, 0);
-}
-
-TEST_F(MainTest, NomsgSilencesSuccessEvenWhenSettingsSayOf) {
-    WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\nNoMsg=OF\n");
-    files.files["base"] = "//START PRIV-2\nHello\n//END\n";
-    EXPECT_EQ(RunMain("PRIV-2 NOMSG"), 0);
-    EXPECT_EQ(files.files["tail"], "Hello\n");
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(MainTest, FailureGivesStatusOneAndStillReports) {

@@ -2,25 +2,28 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/tail_engine.h"
 #include "platform/console_messages.h"
 #include "platform/process.h"
 
 namespace tarnwick {
 namespace {
 
+// What has reached the file itself, not what waits in the stream's buffer.
 std::string Contents(std::FILE* file) {
-    std::rewind(file);
-    std::string text;
-    for (int c; (c = std::fgetc(file)) != EOF;) {
-        text += static_cast<char>(c);
-    }
+    std::string text(4096, '\0');
+    text.resize(
+        static_cast<std::size_t>(std::max<ssize_t>(::pread(::fileno(file), text.data(), text.size(), 0), 0)));
     std::fclose(file);
     return text;
 }
@@ -74,7 +77,29 @@ TEST(ProcessTest, DisplayIsReachableWhenAnyDisplayVariableIsSet) {
     }
 }
 
+// The clock's fields against the C library's own formatting of the same
+// instant, in zones east and west of Greenwich, one of them in summer time.
+TEST(ProcessTest, ClockGivesTheLocalDateAndTime) {
+    const char* saved = std::getenv("TZ");
+    const std::string savedZone = saved != nullptr ? saved : "";
+    for (const char* zone : {"JST-9", "EST5EDT,M3.2.0,M11.1.0"}) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        for (std::time_t instant = 1767225599; instant < 1798761600; instant += 2678400 + 3607) {
+            std::tm local{};
+            ASSERT_NE(::localtime_r(&instant, &local), nullptr);
+            char expected[32];
+            ASSERT_GT(std::strftime(expected, sizeof expected, "%Y.%m.%d %H:%M:%S", &local), 0u);
+            const LocalTime time = LocalTimeAt(instant);
+            EXPECT_EQ(DateText(time) + " " + TimeText(time), expected) << zone << " " << instant;
+        }
+    }
+    saved != nullptr ? ::setenv("TZ", savedZone.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
+}
+
 TEST(ProcessTest, WritingToAVanishedReaderFailsInsteadOfKilling) {
+    (void)std::signal(SIGPIPE, SIG_DFL);  // as a shell starts the program
     IgnoreBrokenPipe();
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);

@@ -24,6 +24,7 @@
 
 #include "platform/native_file_system.h"
 #include "platform/profile_file.h"
+#include "tests/fakes.h"
 #include "tests/file_helpers.h"
 
 namespace tarnwick {
@@ -463,6 +464,25 @@ TEST_F(ProfileFileTest, UnreadableSettingsFileIsNotReplaced) {
     WriteAll(Path("program/Tarnwick.ini"), "[FILES]\n");
     EXPECT_EQ(profile.Load(), "[FILES]\n");
     EXPECT_TRUE(profile.Store("[FILES]\nNoMsg=ON\n")) << "a readable file is written again";
+
+    // A read that fails part way gives no text at all, not the part read.
+    testing::MemoryFileSystem failing;
+    failing.files[Path("program/Tarnwick.ini")] = "[FILES]\nDEST=/mail/tail.txt\n";
+    failing.readFailAfter = 8;
+    ProfileFile cut(failing, Path("program"));
+    EXPECT_EQ(cut.Load(), std::nullopt);
+    EXPECT_FALSE(cut.Store("[FILES]\nNoMsg=ON\n"));
+    EXPECT_EQ(failing.files[Path("program/Tarnwick.ini")], "[FILES]\nDEST=/mail/tail.txt\n");
+}
+
+TEST_F(ProfileFileTest, FirstStoreMakesThePerUserFolder) {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedValue = saved != nullptr ? saved : "";
+    ::setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
+    NativeFileSystem files;
+    EXPECT_TRUE(ProfileFile(files, "").Store("[FILES]\n"));
+    EXPECT_EQ(ReadAll(Path("config/tarnwick/Tarnwick.ini")), "[FILES]\n");
+    saved != nullptr ? ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -10,12 +10,14 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
 #include "core/ini.h"
 #include "core/settings.h"
 #include "tests/fakes.h"
+#include "tests/ui/tab_order.h"
 #include "ui/frm_main.h"
 #include "ui/frm_view.h"
 
@@ -72,7 +74,9 @@ struct Press {
     QString dest = QStringLiteral("  %1 ").arg(kTail);
     QString source = QStringLiteral("   %1").arg(kBase);
     int slot = 0;
-    bool noStop = false;
+    bool noStop = false;  // as stored at the start
+    bool noMsg = false;
+    bool clickNoMsg = false;  // before the press
     MessageKind kind = MessageKind::Information;
     QString focus = QString();
 };
@@ -140,6 +144,18 @@ private slots:
         rig.state.View = "ON";  // never restored at a start
         rig.Open();
         QCOMPARE(QApplication::focusWidget(), rig.Find<QLineEdit>("txtTo"));
+        QCOMPARE(rig.window->size(), QSize(610, 276));  // 9150 x 4140 twips
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Set Vellicor"));
+        QCOMPARE(TabOrder(rig.Find("txtTo")),
+                 QStringLiteral("txtTo cmdRefTo txtFrom cmdRefFrom cmdSet0 cmdSet1 cmdCancel "
+                                "cmdSet2 cmdSet3 cmdSet4 cmdSet5 cmdSet6 cmdSetOpt chkNoMsg "
+                                "chkNoStop cmdExit chkView chkEdit"));
+        // The labels' access keys lead to their boxes.
+        QCOMPARE(rig.Find<QLabel>("Label1")->text() + rig.Find<QLabel>("Label2")->text(),
+                 QStringLiteral("Dest(&D)： Source(&S)： "));
+        QCOMPARE(rig.Find<QLabel>("Label2")->geometry().right(), 113);  // right edge at 1710 twips
+        QTest::keyClick(rig.window.get(), Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), rig.Find<QLineEdit>("txtFrom"));
         QCOMPARE(rig.Find<QPushButton>("cmdSet6")->text(), QStringLiteral("Set Private 5 (&6)"));
         QCheckBox* noStop = rig.Find<QCheckBox>("chkNoStop");  // paints the window's colour
         QCOMPARE(noStop->grab().toImage().pixelColor(noStop->width() - 1, 0), QColor(128, 255, 255));
@@ -151,43 +167,55 @@ private slots:
         QVERIFY(!view->isChecked() && edit->isChecked() && !edit->isEnabled());
         view->click();
         QVERIFY(edit->isEnabled());
-        // A preview takes the paths, writes nothing and keeps running.
+        edit->click();
+        // A preview takes the paths, writes nothing and keeps running; read-only without PreEdit.
         rig.Find<QLineEdit>("txtTo")->setText(QStringLiteral(" /new/tail.TXT"));
         rig.Find<QPushButton>("cmdSet0")->click();
         QCOMPARE(rig.state.Dest, std::string("/new/tail.TXT"));
         QVERIFY(rig.View()->isVisible());
+        QVERIFY(rig.View()->findChild<QPlainTextEdit*>("txtView")->isReadOnly());
         QVERIFY(rig.files.replaceOpens.empty());
         QCOMPARE(rig.program.ends + rig.store.stores, 0);
         view->click();
-        QVERIFY(!edit->isEnabled() && edit->isChecked());
+        QVERIFY(!edit->isEnabled() && !edit->isChecked());
     }
 
     void slotPress_data() {
         QTest::addColumn<Press>("press");
-        QTest::newRow("both empty: only Dest")
-            << Press{.dest = "", .source = "", .noStop = true, .focus = "txtTo"};
-        QTest::newRow("Dest only spaces") << Press{.dest = "   ", .noStop = true, .focus = "txtTo"};
-        QTest::newRow("Source empty") << Press{.source = "", .noStop = true, .focus = "txtFrom"};
+        QTest::newRow("both empty: only Dest") << Press{.dest = "", .source = "", .focus = "txtTo"};
+        QTest::newRow("Dest only spaces") << Press{.dest = "   ", .focus = "txtTo"};
+        QTest::newRow("Source empty") << Press{.source = "", .clickNoMsg = true, .focus = "txtFrom"};
         QTest::newRow("applied: saved, ended") << Press{};
-        QTest::newRow("missing block: still saved, ended") << Press{.slot = 3, .kind = MessageKind::Error};
+        QTest::newRow("missing block, No Msg: reported, saved, ended")
+            << Press{.slot = 3, .noMsg = true, .kind = MessageKind::Error};
         QTest::newRow("No Stop: stays open, nothing saved") << Press{.noStop = true};
+        QTest::newRow("No Msg checked: applied silently, saved ON") << Press{.clickNoMsg = true};
     }
     void slotPress() {
         QFETCH(Press, press);
         Rig rig;
         rig.state.Dest = "/old/tail.TXT";
         rig.state.Source = "/old/base.TXT";
+        rig.state.NoStop = FlagText(press.noStop);
+        rig.state.NoMsg = FlagText(press.noMsg);
         rig.Open();
+        QCOMPARE(rig.Find<QCheckBox>("chkNoStop")->isChecked(), press.noStop);
+        QCOMPARE(rig.Find<QCheckBox>("chkNoMsg")->isChecked(), press.noMsg);
         rig.Find<QLineEdit>("txtTo")->setText(press.dest);
         rig.Find<QLineEdit>("txtFrom")->setText(press.source);
-        rig.Find<QCheckBox>("chkNoStop")->setChecked(press.noStop);
+        if (press.clickNoMsg) {
+            rig.Find<QCheckBox>("chkNoMsg")->click();
+        }
         QPushButton* button = rig.Find<QPushButton>(QStringLiteral("cmdSet%1").arg(press.slot));
         button->setFocus();
         button->click();
 
         const bool warned = !press.focus.isEmpty(), ended = !warned && !press.noStop;
-        QCOMPARE(rig.messages.shown.size(), std::size_t{1});
-        QCOMPARE(rig.messages.shown[0].kind, warned ? MessageKind::Warning : press.kind);
+        const bool noMsg = warned ? press.noMsg : press.noMsg != press.clickNoMsg;
+        const bool silent = !warned && noMsg && press.kind == MessageKind::Information;
+        QCOMPARE(rig.messages.shown.size(), std::size_t(silent ? 0 : 1));
+        QCOMPARE(rig.messages.shown.empty() ? press.kind : rig.messages.shown[0].kind,
+                 warned ? MessageKind::Warning : press.kind);
         if (warned) {
             QCOMPARE(rig.messages.shown[0].text,
                      std::string(press.focus == "txtTo" ? "Dest Is Empty, Please Input Dest !!!"
@@ -197,12 +225,14 @@ private slots:
         // Stored trimmed, and only past the checks; the box keeps what was typed.
         QCOMPARE(rig.state.Dest, std::string(warned ? "/old/tail.TXT" : kTail));
         QCOMPARE(rig.state.Source, std::string(warned ? "/old/base.TXT" : kBase));
-        QCOMPARE(rig.state.NoStop, std::string(press.noStop && !warned ? "ON" : "OF"));
+        QCOMPARE(rig.state.NoStop, FlagText(press.noStop));
+        QCOMPARE(rig.state.NoMsg, FlagText(noMsg));
         QCOMPARE(rig.Find<QLineEdit>("txtTo")->text(), press.dest);
         QCOMPARE(rig.files.readOpens.empty(), warned);
         QCOMPARE(rig.files.files.contains(kTail), !warned && press.slot == 0);
         QCOMPARE(rig.program.ends, ended ? 1 : 0);
         QCOMPARE(rig.Stored(keys::kDest), std::string(ended ? kTail : ""));
+        QCOMPARE(rig.Stored(keys::kNoMsg), ended ? FlagText(noMsg) : "");
     }
 
     void waysOut_data() {
@@ -274,6 +304,20 @@ private slots:
                  p.saved);
         // The options window writes its own position.
         QCOMPARE(rig.Stored(keys::kOptTop), IniRead(p.ini.toStdString(), "POSITION", "OPTTOP"));
+    }
+
+    void optionsOpenAtTheirPosition() {
+        Rig rig("[POSITION]\nOPTTOP=1493\nOPTLEFT=2993\n");
+        rig.Open();
+        QPoint shown;
+        QTimer::singleShot(0, [&shown] {
+            QWidget* options = QApplication::activeModalWidget();
+            shown = options != nullptr ? options->pos() : QPoint(-1, -1);
+            QApplication::closeAllWindows();  // ends the dialog, whichever is open
+        });
+        rig.Find<QPushButton>("cmdSetOpt")->click();
+        QCOMPARE(shown, QPoint(200, 100));                         // rounded to whole pixels
+        QCOMPARE(rig.Stored(keys::kOptTop), std::string("1493"));  // not moved: kept exactly
     }
 
     void windowOffScreenComesBack() {

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/tail_engine.h"
 #include "tests/fakes.h"
+#include "tests/ui/tab_order.h"
 #include "ui/frm_view.h"
 
 using namespace tarnwick;
@@ -81,8 +82,13 @@ private slots:
         QCOMPARE(rig.text()->toPlainText(), QString("A\nB"));
         QCOMPARE(rig.button("cmdSet")->text(), QString("Set Private 2 (&3)"));
         QVERIFY(rig.text()->isReadOnly() && !rig.saveShown());
+        QCOMPARE(rig.view->windowTitle(), QString("Set Vellicor View"));
         rig.view->PreviewTail(3, true);
+        QCOMPARE(TabOrder(rig.text()), QString("txtView cmdClose cmdSave"));
         QVERIFY(!rig.text()->isReadOnly() && rig.saveShown());
+        rig.view->PreviewTail(3, false);
+        QVERIFY(rig.text()->isReadOnly() && !rig.saveShown());
+        rig.view->PreviewTail(3, true);
 
         // A block without its end line is reported; what it gave so far is never shown.
         rig.view->PreviewTail(6, false);
@@ -95,16 +101,21 @@ private slots:
 
     void enterAndEscPressSaveOnlyWhileShown_data() {
         QTest::addColumn<bool>("preEdit");
+        QTest::addColumn<QString>("focus");
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<bool>("saves");
         QTest::addColumn<QString>("textAfter");
-        QTest::newRow("Enter") << true << QKeySequence("Return") << true << "A\nB";
-        QTest::newRow("Esc") << true << QKeySequence("Esc") << true << "A\nB";
-        QTest::newRow("Ctrl+Enter") << true << QKeySequence("Ctrl+Return") << false << "A\nB\n";
-        QTest::newRow("Enter, read-only") << false << QKeySequence("Return") << false << "A\nB";
+        QTest::newRow("Enter") << true << "txtView" << QKeySequence("Return") << true << "A\nB";
+        QTest::newRow("Esc") << true << "txtView" << QKeySequence("Esc") << true << "A\nB";
+        QTest::newRow("Esc on CLOSE") << true << "cmdClose" << QKeySequence("Esc") << true << "A\nB";
+        QTest::newRow("Ctrl+Enter") << true << "txtView" << QKeySequence("Ctrl+Return") << false << "A\nB\n";
+        QTest::newRow("Enter, read-only") << false << "txtView" << QKeySequence("Return") << false << "A\nB";
+        QTest::newRow("Ctrl+Enter, read-only")
+            << false << "txtView" << QKeySequence("Ctrl+Return") << false << "A\nB";
     }
     void enterAndEscPressSaveOnlyWhileShown() {
         QFETCH(bool, preEdit);
+        QFETCH(QString, focus);
         QFETCH(QKeySequence, keys);
         QFETCH(bool, saves);
         QFETCH(QString, textAfter);
@@ -112,7 +123,7 @@ private slots:
         rig.view->PreviewTail(3, preEdit);
         rig.text()->moveCursor(QTextCursor::End);
 
-        QTest::keySequence(rig.text(), keys);
+        QTest::keySequence(rig.view->findChild<QWidget*>(focus), keys);
 
         QCOMPARE(rig.text()->toPlainText(), textAfter);
         QCOMPARE(rig.files.files.contains(kTail), saves);
@@ -121,19 +132,36 @@ private slots:
         }
     }
 
-    void placedAtItsPositionAndTheCloseBoxRecordsIt() {
+    // Placed at ViewTop/ViewLeft when shown; where the user moves it is
+    // recorded when it loses the focus and when its close box is used.
+    void placedAtItsPositionAndRecordedWhereTheUserLeftIt() {
         Rig rig("A\r\n");
-        rig.state.ViewTop = 1500;
-        rig.state.ViewLeft = 3000;
+        rig.state.ViewTop = 1493;  // whole pixels, rounded
+        rig.state.ViewLeft = 2993;
+        rig.main.show();
         rig.view->PreviewTail(3, true);
+        QVERIFY(QTest::qWaitForWindowActive(rig.view));
+        QCOMPARE(QApplication::focusWidget(), rig.text());
         QCOMPARE(rig.view->pos(), QPoint(200, 100));
         rig.view->move(330, 150);
+        rig.view->PreviewTail(3, true);  // shown again: stays where it is
+        QCOMPARE(rig.view->pos(), QPoint(330, 150));
 
+        QWidget other;  // the user clicks another window
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCOMPARE(rig.state.ViewTop, std::int16_t{2250});
+        QCOMPARE(rig.state.ViewLeft, std::int16_t{4950});
+
+        // Its slot button puts it right below the main window.
+        QTest::mouseClick(rig.button("cmdSet"), Qt::LeftButton);
+        QCOMPARE(rig.view->frameGeometry().topLeft(), rig.main.frameGeometry().bottomLeft() + QPoint(0, 1));
         rig.view->close();
 
         QVERIFY(rig.view->isHidden());
-        QCOMPARE(rig.state.ViewTop, std::int16_t{2250});
-        QCOMPARE(rig.state.ViewLeft, std::int16_t{4950});
+        QCOMPARE(rig.state.ViewTop, rig.view->y() * 15);
+        QCOMPARE(rig.state.ViewLeft, rig.view->x() * 15);
         // The next preview starts from the design: empty, read-only, no SAVE.
         QCOMPARE(rig.text()->toPlainText() + rig.button("cmdSet")->text(), QString());
         QVERIFY(rig.text()->isReadOnly() && !rig.saveShown());
