@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "core/text.h"
 
@@ -134,18 +135,24 @@ bool BaseFileReader::Fill(std::size_t keep) {
     if (eof_ || readFailed_) {
         return false;
     }
-    if (buffer_.size() < keep + blockSize_) {
+    if (capacity_ < keep + blockSize_) {
         // Room for the start of a start line carried over from the block
-        // before, so the buffer is allocated once.
+        // before, so the buffer is allocated once. Left unfilled: a small
+        // file touches only the pages its read fills, not the whole block.
         constexpr std::size_t kCarryRoom = 256;
-        buffer_.resize(std::max(keep, kCarryRoom) + blockSize_);
-    }
-    if (keep > 0 && begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, keep);
+        const std::size_t capacity = std::max(keep, kCarryRoom) + blockSize_;
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (keep > 0) {
+            std::memcpy(grown.get(), buffer_.get() + begin_, keep);
+        }
+        buffer_ = std::move(grown);
+        capacity_ = capacity;
+    } else if (keep > 0 && begin_ > 0) {
+        std::memmove(buffer_.get(), buffer_.get() + begin_, keep);
     }
     begin_ = 0;
     end_ = keep;
-    const std::ptrdiff_t count = file_.Read(buffer_.data() + keep, blockSize_);
+    const std::ptrdiff_t count = file_.Read(buffer_.get() + keep, blockSize_);
     if (count < 0) {
         readFailed_ = true;
         return false;
@@ -160,8 +167,8 @@ bool BaseFileReader::Fill(std::size_t keep) {
 
 bool BaseFileReader::SkipByteOrderMark() {
     atStart_ = false;
-    while (end_ < kUtf8Bom.size() && kUtf8Bom.starts_with(std::string_view(buffer_.data(), end_))) {
-        const std::ptrdiff_t count = file_.Read(buffer_.data() + end_, buffer_.size() - end_);
+    while (end_ < kUtf8Bom.size() && kUtf8Bom.starts_with(std::string_view(buffer_.get(), end_))) {
+        const std::ptrdiff_t count = file_.Read(buffer_.get() + end_, capacity_ - end_);
         if (count < 0) {
             readFailed_ = true;
             return false;
@@ -172,7 +179,7 @@ bool BaseFileReader::SkipByteOrderMark() {
         }
         end_ += static_cast<std::size_t>(count);
     }
-    if (std::string_view(buffer_.data(), end_).starts_with(kUtf8Bom)) {
+    if (std::string_view(buffer_.get(), end_).starts_with(kUtf8Bom)) {
         begin_ = kUtf8Bom.size();
     }
     // A file of nothing but the mark: what follows decides.
@@ -210,8 +217,8 @@ bool BaseFileReader::NextLine(std::string& line, std::size_t limit) {
         return false;
     }
     for (;;) {
-        const char* const first = buffer_.data() + begin_;
-        const char* const last = buffer_.data() + end_;
+        const char* const first = buffer_.get() + begin_;
+        const char* const last = buffer_.get() + end_;
         const char* const stop = std::find_if(first, last, IsLineEnd);
         const auto size = static_cast<std::size_t>(stop - first);
         if (size > limit - line.size()) {
@@ -222,7 +229,7 @@ bool BaseFileReader::NextLine(std::string& line, std::size_t limit) {
         }
         line.append(first, stop);
         if (stop != last) {
-            ConsumeLineEnd(static_cast<std::size_t>(stop - buffer_.data()));
+            ConsumeLineEnd(static_cast<std::size_t>(stop - buffer_.get()));
             return true;
         }
         begin_ = end_;
@@ -237,14 +244,14 @@ bool BaseFileReader::SkipRestOfLine() {
         if (begin_ == end_ && !Fill()) {
             return false;
         }
-        const char* const first = buffer_.data() + begin_;
+        const char* const first = buffer_.get() + begin_;
         const auto size = end_ - begin_;
         const auto* lf = static_cast<const char*>(std::memchr(first, '\n', size));
         const auto* cr =
             static_cast<const char*>(std::memchr(first, '\r', lf != nullptr ? lf - first : size));
         const char* const stop = cr != nullptr ? cr : lf;
         if (stop != nullptr) {
-            ConsumeLineEnd(static_cast<std::size_t>(stop - buffer_.data()));
+            ConsumeLineEnd(static_cast<std::size_t>(stop - buffer_.get()));
             return true;
         }
         begin_ = end_;
@@ -268,7 +275,7 @@ std::optional<std::size_t> BaseFileReader::SkipPastFirstOf(std::span<const std::
     // From here on begin_ is the start of a line, or of what stands for it:
     // the part of a line from an earlier block that could still match.
     for (;;) {
-        const char* const data = buffer_.data();
+        const char* const data = buffer_.get();
         if (skipLf_ && begin_ < end_) {
             skipLf_ = false;
             begin_ += data[begin_] == '\n' ? 1 : 0;

@@ -183,9 +183,18 @@ void frmMain::Load() {
     move(PositionToPixels(state_.MainLeft), PositionToPixels(state_.MainTop));
     KeepOnScreen(this);
 
-    view_ = new frmView(state_, services_, this);
-    connect(view_, &frmView::PreviewSaved, this, &frmMain::ShowLiveSlot);
     ShowLiveSlot();
+}
+
+frmView& frmMain::PreviewWindow() {
+    // Made on the first preview rather than at Load: a hidden window is
+    // nothing to the user, and its text box and fixed-width font would hold
+    // up the main window's appearance.
+    if (!view_) {
+        view_ = new frmView(state_, services_, this);
+        connect(view_, &frmView::PreviewSaved, this, &frmMain::ShowLiveSlot);
+    }
+    return *view_;
 }
 
 void frmMain::ShowLiveSlot() {
@@ -244,9 +253,7 @@ void frmMain::cmdSet_Click(int slot) {
     state_.View = FlagText(chkView_->isChecked());
 
     if (IsOn(state_.View)) {
-        if (view_) {
-            view_->PreviewTail(slot, chkEdit_->isChecked());
-        }
+        PreviewWindow().PreviewTail(slot, chkEdit_->isChecked());
         return;
     }
     // A failed apply has been reported; the program goes on as after success.

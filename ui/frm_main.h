@@ -38,6 +38,7 @@ private:
     void CreateControls();
     void ConnectHandlers();
     void Load();
+    frmView& PreviewWindow();
     void chkView_Click();
     void cmdSet_Click(int slot);
     void cmdRefFrom_Click();
@@ -70,7 +71,8 @@ private:
     // A change on disk shows once things are quiet: a save is several events.
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer* liveDelay_ = nullptr;
-    // The preview window lives as long as this one; it may close itself.
+    // The preview window, made on the first preview; it lives as long as
+    // this one.
     QPointer<frmView> view_;
 };
 

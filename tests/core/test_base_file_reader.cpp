@@ -98,6 +98,13 @@ TEST(BaseFileReader, SkipsPastTheFirstLineThatTrimsToTheText) {
     }
 }
 
+TEST(BaseFileReader, FindsAStartLineLongerThanTheRoomKeptForOne) {
+    const std::string start = "//START " + std::string(300, 'K');
+    for (const auto& split : kSplits) {
+        EXPECT_EQ(Read("x\n" + start + "\nA", split, start.c_str()), Lines{"A"}) << split.block;
+    }
+}
+
 // The straightforward reading: the whole text split into lines at once.
 Lines WholeLines(std::string_view text) {
     Lines lines;

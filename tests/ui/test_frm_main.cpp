@@ -256,7 +256,8 @@ private slots:
         rig.Find<QCheckBox>("chkNoMsg")->setChecked(true);
         rig.Find<QLineEdit>("txtTo")->setText(QStringLiteral("/typed/later.TXT"));
         if (way.control.isEmpty()) {
-            rig.View()->show();
+            rig.Find<QCheckBox>("chkView")->click();
+            rig.Find<QPushButton>("cmdSet0")->click();  // the preview window opens
             window.close();
             QVERIFY(!rig.View()->isVisible());
         } else if (way.key == 0) {
