@@ -245,13 +245,6 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
          true, notFound + "//END\n"},
         {"device refuses the write", kBase, "base.txt", "/dev/full", false,
          "Set Vellicor: warning: OUTPUT FILE WRITE ERROR !!!\nFILE : /dev/full\n"},
-        {"--status, missing base file",
-         kBase,
-         "none",
-         "tail.txt",
-         false,
-         inputOpen + Path("none") + "\n",
-         {"--status"}},
         {"--refresh, base file is a folder",
          kBase,
          "locked",
@@ -259,13 +252,6 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
          false,
          inputOpen + Path("locked") + "\n",
          {"--refresh"}},
-        {"--list, missing base file",
-         kBase,
-         "none",
-         "tail.txt",
-         false,
-         inputOpen + Path("none") + "\n",
-         {"--list"}},
     };
     fs::create_directory(Path("locked"));
     WriteAll(Path("locked/tail.txt"), kOldTail);
@@ -465,7 +451,7 @@ TEST_F(CommandLineTest, HelpAndVersionPrintWithOrWithoutADisplay) {
 
 // A tail written on another day is seen, refreshed to now, and once edited
 // left alone.
-TEST_F(CommandLineTest, StatusRefreshAndListFollowTheTail) {
+TEST_F(CommandLineTest, StatusAndRefreshFollowTheTail) {
     const std::string none =
         "The tail file holds none of the seven slots: it was edited or written by something else.";
     Prepare("//START PRIV-2\r\nSent \r\n%DATE\r\n//END\r\n");
@@ -491,10 +477,6 @@ TEST_F(CommandLineTest, StatusRefreshAndListFollowTheTail) {
     EXPECT_EQ(State(Path("tail.txt")), edited);
     fs::remove(Path("tail.txt"));
     step("no tail yet", {"--status"}, 3, "The tail file holds nothing: there is no tail file yet\\.\n", "");
-    step("list", {"--list"}, 0,
-         "OFFI-1 Set Official 1: no block: no start line\n(.*\n){2}PRIV-2 Set Private 2: block "
-         "found\n(.*\n){3}",
-         "");
     EXPECT_EQ(Snapshot().size(), 2u) << "nothing else written";
     WriteSettings("[FILES]\nDEST=/dev/zero\nSOURCE=" + Path("base.txt") + "\n");
     step("a device as the tail is not read", {"--refresh"}, 1, "",
