@@ -21,7 +21,6 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "tests/file_helpers.h"
