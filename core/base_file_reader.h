@@ -35,8 +35,10 @@ public:
     // The next line without its line end; false at the end of the file. A
     // line longer than `limit` bytes is not read whole: `line` then holds its
     // first limit + 1 bytes, so that memory stays bounded whatever the file
-    // holds, and the reader is of no further use.
+    // holds; SkipRestOfLine then goes on past it.
     bool NextLine(std::string& line, std::size_t limit = kNoLimit);
+    // Skips to just past the next line end; false at the end of the file.
+    bool SkipRestOfLine();
 
     // True once a read of the file has failed; the reader then acts as if
     // the file ended there.
@@ -54,8 +56,6 @@ private:
     bool AtEnd();
     // Consumes the line end starting at `at` (CR LF, CR or LF).
     void ConsumeLineEnd(std::size_t at);
-    // Skips to just past the next line end; false at the end of the file.
-    bool SkipRestOfLine();
 
     InputFile& file_;
     std::size_t blockSize_;

@@ -200,9 +200,9 @@ bool FeedNextLine(BaseFileReader& base, std::vector<SlotTrack>& tracks, std::str
     for (SlotTrack* track : starting) {
         track->Start();
     }
-    // A line cut at the limit has made every open block too large, and the
-    // reader cannot go on past it.
-    return line.size() <= kBlockSizeLimit;
+    // A line cut at the limit has made every open block too large; the
+    // blocks after it are still to be found.
+    return line.size() <= kBlockSizeLimit || base.SkipRestOfLine();
 }
 
 // The longest tail compared: far beyond what any block may expand to, so a

@@ -155,7 +155,7 @@ TEST(ScanSlots, ABlockOverTheLimitHoldsNoTail) {
         EXPECT_EQ(scan.live, std::nullopt);
     }
     // Up to the limit the block is in use.
-    const std::string fits(kBlockSizeLimit - 1, 'x');
+    const std::string fits(kBlockSizeLimit, 'x');
     EXPECT_EQ(
         Scan("//START PRIV-2\n" + fits + "\n//END\n", fits + "\n", BaseFileReader::kDefaultBlockSize).live,
         3);
@@ -164,24 +164,29 @@ TEST(ScanSlots, ABlockOverTheLimitHoldsNoTail) {
 TEST(FindLiveTail, TellsAMissingTailFromFilesThatCannotBeRead) {
     struct Case {
         const char* name;
-        bool tailThere;
+        std::optional<std::string> tail;
         bool baseThere;
         std::size_t failAfter;
         LiveOutcome outcome;
         std::string failure;
     };
     const std::vector<Case> cases = {
-        {"the tail is live", true, true, SIZE_MAX, LiveOutcome::Slot, ""},
-        {"no tail file yet", false, true, SIZE_MAX, LiveOutcome::NoTailFile, ""},
-        {"no base file", true, false, SIZE_MAX, LiveOutcome::Failed,
+        {"the tail is live", "Same\n", true, SIZE_MAX, LiveOutcome::Slot, ""},
+        {"no tail file yet", std::nullopt, true, SIZE_MAX, LiveOutcome::NoTailFile, ""},
+        {"a tail too long to be a block", std::string((std::size_t{64} << 20) + 1, 'x'), true, SIZE_MAX,
+         LiveOutcome::NoneOfTheSeven, ""},
+        {"no base file", "Same\n", false, SIZE_MAX, LiveOutcome::Failed,
          "INPUT FILE OPEN ERROR !!!\r\nFILE : base"},
-        {"a read fails", true, true, 0, LiveOutcome::Failed, "INPUT FILE READ ERROR !!!\r\nFILE : tail"},
+        {"the tail's read fails", "Same\n", true, 0, LiveOutcome::Failed,
+         "INPUT FILE READ ERROR !!!\r\nFILE : tail"},
+        {"the base file's read fails", "Same\n", true, 10, LiveOutcome::Failed,
+         "INPUT FILE READ ERROR !!!\r\nFILE : base"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MemoryFileSystem files;
-        if (c.tailThere) {
-            files.files["tail"] = "Same\n";
+        if (c.tail) {
+            files.files["tail"] = *c.tail;
         }
         if (c.baseThere) {
             files.files["base"] = kBase;

@@ -6,6 +6,7 @@
 
 #include "core/settings.h"
 #include "core/startup.h"
+#include "core/tail_engine.h"
 #include "tests/fakes.h"
 
 namespace tarnwick {
@@ -138,9 +139,13 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
     }
 }
 
-// The block has a date and a time; the tail on file holds others.
+// The block has a date and a time; the tail on file holds others. PRIV-4's
+// block is too large, PRIV-5's has no end.
 TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
-    const std::string base = "//START OFFI-1\nA\n//END\n//START PRIV-2\nSent \n%DATE\n \n%TIME\n//END\n";
+    const std::string base =
+        "//START OFFI-1\nA\n//END\n//START PRIV-2\nSent \n%DATE\n \n%TIME\n//END\n"
+        "//START PRIV-4\n" +
+        std::string(kBlockSizeLimit + 1, 'x') + "\n//END\n//START PRIV-5\nB\n";
     const std::string oldTail = "Sent 2001.02.03 04:05:06\r\n";
     const std::string none =
         "The tail file holds none of the seven slots: it was edited or written by something else.";
@@ -169,8 +174,8 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
          0,
          "OFFI-1 Set Official 1: block found\nOFFI-2 Set Official 2: no block: no start line\n"
          "PRIV-1 Set Private 1: no block: no start line\nPRIV-2 Weekend: block found\n"
-         "PRIV-3 Set Private 3: no block: no start line\nPRIV-4 Set Private 4: no block: no start line\n"
-         "PRIV-5 Set Private 5: no block: no start line\n",
+         "PRIV-3 Set Private 3: no block: no start line\nPRIV-4 Set Private 4: no block: larger than 8 MiB\n"
+         "PRIV-5 Set Private 5: no block: no end line\n",
          {},
          "B\n"},
     };
@@ -193,18 +198,25 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
     }
 }
 
+// No base file, or one that fails after the tail's two bytes were read.
 TEST_F(MainTest, LiveSlotOptionsReportFailuresWithStatusOne) {
-    for (const char* commandLine : {"--status", "--refresh", "--list"}) {
-        SCOPED_TRACE(commandLine);
-        WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\n");
-        files.files = {{"tail", "x\n"}};
-        messages.shown.clear();
-        output.written.clear();
-        EXPECT_EQ(RunMain(commandLine), 1);
-        EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
-                                      {"INPUT FILE OPEN ERROR !!!\r\nFILE : base", MessageKind::Warning}}));
-        EXPECT_EQ(output.written, "");
-        EXPECT_EQ(files.files, (std::map<std::string, std::string>{{"tail", "x\n"}}));
+    using Files = std::map<std::string, std::string>;
+    for (const auto& [fileSet, failure] :
+         {std::pair<Files, std::string>{{{"tail", "x\n"}}, "INPUT FILE OPEN ERROR !!!\r\nFILE : base"},
+          {{{"tail", "x\n"}, {"base", "//START PRIV-2\nx\n//END\n"}},
+           "INPUT FILE READ ERROR !!!\r\nFILE : base"}}) {
+        for (const char* commandLine : {"--status", "--refresh", "--list"}) {
+            SCOPED_TRACE(std::string(commandLine) + " " + failure);
+            WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\n");
+            files.files = fileSet;
+            files.readFailAfter = 4;
+            messages.shown.clear();
+            output.written.clear();
+            EXPECT_EQ(RunMain(commandLine), 1);
+            EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{failure, MessageKind::Warning}}));
+            EXPECT_EQ(output.written, "");
+            EXPECT_EQ(files.files, fileSet);
+        }
     }
 }
 

@@ -168,6 +168,9 @@ TEST(ApplyTail, EveryFailureIsReportedAndLeavesBothFilesAsTheyWere) {
         {{.base = "//START PRIV-2\nA\nB\n"}, Error("INPUT SOURCE ERROR !!!\r\nNOT FOUND - //END")},
         {{.base = "//START PRIV-2\n" + std::string(kBlockSizeLimit + 1, 'x') + "\n//END\n"},
          Error("INPUT SOURCE ERROR !!!\r\nBLOCK LARGER THAN 8 MiB - //START PRIV-2")},
+        // Where the limit cuts the line, what follows is no end line.
+        {{.base = "//START PRIV-2\n" + std::string(kBlockSizeLimit, 'x') + "//END\n//END\n"},
+         Error("INPUT SOURCE ERROR !!!\r\nBLOCK LARGER THAN 8 MiB - //START PRIV-2")},
         {{.readFailAfter = 3}, Warning("INPUT FILE READ ERROR !!!\r\nFILE : base.txt")},
         {{.readFailAfter = 40}, Warning("INPUT FILE READ ERROR !!!\r\nFILE : base.txt")},
         {{.writesAllowed = 0}, Warning("OUTPUT FILE WRITE ERROR !!!\r\nFILE : tail.txt")},

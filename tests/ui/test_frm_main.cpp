@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -106,7 +107,8 @@ struct Live {
 
 // A base file with a plain block and one that has a date.
 constexpr const char* kLiveBase = "//START OFFI-1\nHello\n//END\n//START OFFI-2\nSent \n%DATE\n//END\n";
-constexpr const char* kLongCaption = "Weekend with a rather long caption text";
+constexpr const char* kLongCaption =
+    "Weekend with a rather long caption text that goes on past the status line";
 
 // Which slot buttons carry the live mark: the icon and bold text, their
 // text kept.
@@ -369,26 +371,36 @@ private slots:
 
     // The tail made, then replaced on disk by another program, by a rename
     // each time as editors do: the watch must outlive the file it started on.
+    // Then the base file, in a folder of its own, is changed in place.
     void liveMarkFollowsTheFilesOnDisk() {
-        QTemporaryDir folder;
+        QTemporaryDir tailFolder;
+        QTemporaryDir baseFolder;
         Rig rig;
-        const QString tail = folder.filePath(QStringLiteral("tail.txt"));
-        const auto writeTail = [&](const char* text) {
-            rig.files.files[tail.toStdString()] = text;
-            QSaveFile file(tail);
+        const QString tail = tailFolder.filePath(QStringLiteral("tail.txt"));
+        const QString base = baseFolder.filePath(QStringLiteral("base.txt"));
+        // The tail by a rename, the base file in place.
+        const auto write = [&](const QString& path, const char* text) {
+            rig.files.files[path.toStdString()] = text;
+            if (path == base) {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) > 0);
+                return;
+            }
+            QSaveFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(text);
             QVERIFY(file.commit());
         };
-        rig.files.files[kBase] = kLiveBase;
         rig.state.Dest = tail.toStdString();
+        rig.state.Source = base.toStdString();
+        write(base, kLiveBase);
         rig.Open();
         QCOMPARE(rig.Find<QLabel>("Label4")->text(), QStringLiteral("Live: no tail file yet"));
-        writeTail("Hello\n");
+        write(tail, "Hello\n");
         QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig) == QList<int>{0}; }));
-        writeTail("Sent 2001.02.03\n");
+        write(tail, "Sent 2001.02.03\n");
         QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig) == QList<int>{1}; }));
-        writeTail("Sent 2001.02.03 \n");
+        write(base, "//START OFFI-2\nSent at \n%DATE\n//END\n");
         QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig).isEmpty(); }));
         QCOMPARE(rig.Find<QLabel>("Label4")->text(), QStringLiteral("Live: none of the seven"));
     }
@@ -396,9 +408,15 @@ private slots:
     void longCaptionsKeepTheirStartAndAccessKey() {
         Rig rig;
         rig.files.files[kBase] = kLiveBase;
+        rig.files.files[kTail] = "Sent 2001.02.03\n";
         rig.state.Caption[1] = kLongCaption;
         rig.Open();
         CheckLongCaption(rig.Find<QPushButton>("cmdSet1"), 1);
+        // The status line, too, keeps the whole text as its tooltip and fits.
+        const QLabel* status = rig.Find<QLabel>("Label4");
+        QCOMPARE(status->toolTip(), QStringLiteral("Live: %1, 2001.02.03").arg(kLongCaption));
+        QVERIFY(status->text().contains(QChar(0x2026)));
+        QVERIFY(status->fontMetrics().horizontalAdvance(status->text()) <= status->width());
         rig.Find<QCheckBox>("chkView")->click();
         rig.Find<QPushButton>("cmdSet1")->click();
         CheckLongCaption(rig.View()->findChild<QPushButton*>("cmdSet"), 1);
@@ -419,6 +437,9 @@ private slots:
         Rig rig;
         std::string& path = d.tail ? rig.state.Dest : rig.state.Source;
         path = d.before.toStdString();
+        // Only the chosen file completes a pair in which OFFI-1 is live.
+        rig.files.files[kTail] = rig.files.files["/p/T.TXT"] = "Hello\n";
+        rig.files.files["/p/B.TXT"] = rig.files.files[kBase];
         rig.Open();
         QLineEdit* box = rig.Find<QLineEdit>(d.tail ? "txtTo" : "txtFrom");
         box->setText(QStringLiteral("/typed/x.TXT"));  // the dialog starts from the state
@@ -437,6 +458,7 @@ private slots:
         QCOMPARE(request.mustExist, !d.tail);
         QCOMPARE(path, (d.answer.isEmpty() ? d.before : d.answer).toStdString());
         QCOMPARE(box->text(), d.answer.isEmpty() ? QStringLiteral("/typed/x.TXT") : d.answer);
+        QCOMPARE(MarkedSlots(rig), d.answer.isEmpty() ? QList<int>{} : QList<int>{0});
     }
 };
 
