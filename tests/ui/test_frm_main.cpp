@@ -344,6 +344,8 @@ private slots:
         QTest::newRow("preview saved") << Live{"Hello\n", "save", 1, "Live: Set Official 2, 2026.12.06"};
         QTest::newRow("edited preview saved")
             << Live{"Hello\n", "edit and save", -1, "Live: none of the seven"};
+        QTest::newRow("caption renamed")
+            << Live{"Sent 2001.02.03\r\n", "rename", 1, "Live: Business, 2001.02.03"};
     }
     void liveMark() {
         QFETCH(Live, live);
@@ -356,6 +358,13 @@ private slots:
         rig.Open();
         if (live.action == "apply") {
             rig.Find<QPushButton>("cmdSet0")->click();
+        } else if (live.action == "rename") {
+            QTimer::singleShot(0, [] {
+                QWidget* options = QApplication::activeModalWidget();
+                options->findChild<QLineEdit*>("txtUpdate1")->setText(QStringLiteral("Business"));
+                options->findChild<QPushButton*>("cmdUpdate")->click();
+            });
+            rig.Find<QPushButton>("cmdSetOpt")->click();
         } else if (!live.action.isEmpty()) {
             rig.Find<QCheckBox>("chkView")->click();
             rig.Find<QPushButton>("cmdSet1")->click();
