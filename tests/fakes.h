@@ -81,10 +81,10 @@ public:
     std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
         readOpens.push_back(path);
         const auto found = files.find(path);
-        if (failOpenReading || found == files.end()) {
+        if (found == files.end()) {
             return nullptr;
         }
-        return std::make_unique<MemoryInputFile>(found->second, readPiece, readFailAfter);
+        return std::make_unique<MemoryInputFile>(found->second, SIZE_MAX, readFailAfter);
     }
     std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) override {
         replaceOpens.push_back(path);
@@ -96,11 +96,9 @@ public:
     bool SameFile(const std::string& a, const std::string& b) override { return a == b && files.contains(a); }
 
     std::map<std::string, std::string> files;
-    bool failOpenReading = false;
     bool failOpenReplacing = false;
     std::size_t writesAllowed = SIZE_MAX;  // later writes fail
     bool failCommits = false;
-    std::size_t readPiece = SIZE_MAX;  // as MemoryInputFile
     std::size_t readFailAfter = SIZE_MAX;
     std::vector<std::string> readOpens;
     std::vector<std::string> replaceOpens;

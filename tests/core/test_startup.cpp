@@ -238,17 +238,5 @@ TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
     EXPECT_TRUE(files.readOpens.empty()) << "window mode touches no base file at start";
 }
 
-TEST_F(MainTest, CommandLineAppliesSlotAndNeverWritesSettings) {
-    WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\nNoMsg=ON\n[CAPTION]\nPRIV-2=Weekend\n");
-    files.files["base"] = "//START PRIV-2\r\nHello\r\n//END\r\n";
-    EXPECT_EQ(RunMain(" priv-2 "), 0);
-    EXPECT_EQ(windowShown, 0);
-    EXPECT_EQ(files.files["tail"], "Hello\n");
-    EXPECT_EQ(messages.shown,
-              (std::vector<RecordedMessage>{{"Set Vellicor for [ Weekend ].", MessageKind::Information}}))
-        << "without NOMSG the message shows even when the settings say ON";
-    EXPECT_EQ(store.stores, 0);
-}
-
 }  // namespace
 }  // namespace tarnwick
