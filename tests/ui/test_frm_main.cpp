@@ -337,9 +337,6 @@ private slots:
     void liveMark_data() {
         QTest::addColumn<Live>("live");
         QTest::newRow("open: no tail yet") << Live{std::nullopt, "", -1, "Live: no tail file yet"};
-        QTest::newRow("open: another day's tail")
-            << Live{"Sent 2001.02.03\r\n", "", 1, "Live: Set Official 2, 2001.02.03"};
-        QTest::newRow("open: hand-edited tail") << Live{"Hello!\n", "", -1, "Live: none of the seven"};
         QTest::newRow("applied with No Stop") << Live{"Hello!\n", "apply", 0, "Live: Set Official 1"};
         QTest::newRow("preview saved") << Live{"Hello\n", "save", 1, "Live: Set Official 2, 2026.12.06"};
         QTest::newRow("edited preview saved")
