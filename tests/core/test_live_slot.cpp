@@ -95,29 +95,6 @@ TEST(ScanSlots, FindsTheSlotWhoseBlockGivesTheTail) {
     }
 }
 
-// Whatever the engine writes, with any line end, is recognised as its slot.
-TEST(ScanSlots, RecognisesEveryTailTheEngineWrites) {
-    const AppState table = SlotTable();
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        for (const std::string lineEnd : {"\n", "\r\n", "\r"}) {
-            std::string tail;
-            MemoryInputFile file(kBase);
-            BaseFileReader reader(file);
-            FixedClock clock(LocalTime{2031, 7, 4, 9, 8, 7});
-            const TailExpansion expansion = ExpandTailBlock(
-                reader, table.KeyName[static_cast<std::size_t>(slot)], clock, [&](std::string_view line) {
-                    tail += line;
-                    tail += lineEnd;
-                    return true;
-                });
-            ASSERT_EQ(expansion.outcome, TailOutcome::Complete);
-            tail += expansion.unfinished.empty() ? "" : expansion.unfinished + lineEnd;
-            SCOPED_TRACE(::testing::PrintToString(tail));
-            EXPECT_EQ(Scan(kBase, tail, 3).live, slot == 4 ? 3 : slot) << "PRIV-3 has PRIV-2's text";
-        }
-    }
-}
-
 TEST(ScanSlots, TellsWhyABlockIsMissing) {
     using enum BlockPresence;
     struct Case {
