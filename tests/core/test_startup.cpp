@@ -116,8 +116,7 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
     const std::vector<Case> cases = {
         {"--help",
          0,
-         AllOf(StartsWith("Usage:\n  tarnwick "), HasSubstr("--status"), HasSubstr("--refresh"),
-               HasSubstr("--list"), HasSubstr("Tarnwick.ini"), EndsWith("\n")),
+         AllOf(StartsWith("Usage:\n  tarnwick "), HasSubstr("Tarnwick.ini"), EndsWith("\n")),
          {}},
         {"--version", 0, AllOf(StartsWith("tarnwick "), HasSubstr("."), EndsWith("\n")), {}},
         {"--status-of PRIV-2",
