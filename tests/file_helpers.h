@@ -1,15 +1,15 @@
 // Whole-file reading and writing for tests that work on real files.
 #pragma once
 
-#include <sys/stat.h>
-
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 namespace tarnwick::testing {
 
-inline std::string ReadAll(const std::string& path) {
+inline std::string ReadAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -17,9 +17,10 @@ inline std::string ReadAll(const std::string& path) {
 }
 
 // Readable by an unprivileged run whatever the umask.
-inline void WriteAll(const std::string& path, const std::string& text) {
+inline void WriteAll(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-    ::chmod(path.c_str(), 0644);
+    std::error_code ignored;
+    std::filesystem::permissions(path, std::filesystem::perms(0644), ignored);
 }
 
 }  // namespace tarnwick::testing

@@ -4,10 +4,10 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
+
+#include "tests/file_helpers.h"
 
 namespace tarnwick::testing {
 
@@ -59,16 +59,5 @@ public:
 private:
     fs::path root_;
 };
-
-inline std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline void WriteAll(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
 
 }  // namespace tarnwick::testing
