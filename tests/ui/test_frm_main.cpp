@@ -279,8 +279,6 @@ private slots:
 
     void positions_data() {
         QTest::addColumn<Positions>("p");
-        QTest::newRow("no POSITION section: top left, others below")
-            << Positions{"[FILES]\nNoMsg=OF\n", {4515, 0, 4515, 0}, {0, 0, 4515, 0}};
         QTest::newRow("defaults follow the main window") << Positions{
             "[POSITION]\nMAINTOP=1500\nMAINLEFT=3000\n", {6015, 3000, 6015, 3000}, {1500, 3000, 6015, 3000}};
         QTest::newRow("stored values round-trip, also between pixels")
