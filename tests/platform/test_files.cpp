@@ -345,8 +345,9 @@ TEST_F(NativeFileSystemTest, PipesAreWrittenInPlaceOnlyAtCommit) {
 }
 
 // A writable tail in a folder that refuses new files can only be written in
-// place; a failure on the way puts the old text back.
-TEST_F(NativeFileSystemTest, TailInAReadOnlyFolderIsWrittenInPlaceAndRestoredOnFailure) {
+// place; a failure on the way puts the old text back. A read-only tail in a
+// folder open to all is not replaced at all.
+TEST_F(NativeFileSystemTest, ReadOnlyFolderOrTailKeepsTheOldText) {
     const std::string old = "the old tail, longer than the new one\n";
     const std::string tail = MakeFolder("locked") + "/tail.txt";
     WriteAll(tail, old);
@@ -354,6 +355,9 @@ TEST_F(NativeFileSystemTest, TailInAReadOnlyFolderIsWrittenInPlaceAndRestoredOnF
         ASSERT_EQ(::chown(tail.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
     }
     ::chmod(Path("locked").c_str(), 0555);
+    const std::string readOnly = MakeFolder("open", 0777) + "/tail.txt";
+    WriteAll(readOnly, "protected\n");
+    ::chmod(readOnly.c_str(), 0444);
     // The failing step and the calls that make it fail.
     const std::vector<std::pair<std::string, FileCalls>> cases = {
         {"none", SystemFileCalls()},
@@ -362,7 +366,7 @@ TEST_F(NativeFileSystemTest, TailInAReadOnlyFolderIsWrittenInPlaceAndRestoredOnF
         {"second write", {FailSecondWrite, ::fsync, ::ftruncate, ::renameat, ::linkat, true}},
     };
     const std::optional<std::string> result = RunAsUser([&] {
-        std::string outcomes;
+        std::string outcomes = NativeFileSystem().OpenForReplacing(readOnly) ? "opened\n" : "refused\n";
         for (const auto& [step, broken] : cases) {
             gWritesSoFar = 0;
             WriteAll(tail, old);
@@ -374,22 +378,10 @@ TEST_F(NativeFileSystemTest, TailInAReadOnlyFolderIsWrittenInPlaceAndRestoredOnF
     if (!result) {
         GTEST_SKIP() << "cannot run a child process without root's rights";
     }
-    EXPECT_EQ(*result, "none: written new\ntruncate: failed " + old + "sync: failed " + old +
+    EXPECT_EQ(*result, "refused\nnone: written new\ntruncate: failed " + old + "sync: failed " + old +
                            "second write: failed " + old);
     EXPECT_EQ(Count(Path("locked")), 1);
-}
-
-TEST_F(NativeFileSystemTest, ReadOnlyFileIsNotReplaced) {
-    const std::string tail = MakeFolder("open", 0777) + "/tail.txt";
-    WriteAll(tail, "protected\n");
-    ::chmod(tail.c_str(), 0444);
-    const std::optional<std::string> result =
-        RunAsUser([&] { return NativeFileSystem().OpenForReplacing(tail) ? "opened" : "refused"; });
-    if (!result) {
-        GTEST_SKIP() << "cannot run a child process without root's rights";
-    }
-    EXPECT_EQ(*result, "refused");
-    EXPECT_EQ(ReadAll(tail), "protected\n");
+    EXPECT_EQ(ReadAll(readOnly), "protected\n");
 }
 
 TEST_F(ProfileFileTest, SettingsFileLocation) {
