@@ -18,6 +18,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/read_link.h"
+
 namespace tarnwick {
 namespace {
 
@@ -86,24 +88,6 @@ PathParts SplitPath(const std::string& path) {
         folder = "/";
     }
     return {std::move(folder), path.substr(slash + 1)};
-}
-
-std::optional<std::string> ReadLink(const std::string& path) {
-    std::string buffer(256, '\0');
-    for (;;) {
-        const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
-        if (length < 0) {
-            return std::nullopt;
-        }
-        if (static_cast<std::size_t>(length) < buffer.size()) {
-            buffer.resize(static_cast<std::size_t>(length));
-            return buffer;
-        }
-        if (buffer.size() >= (std::size_t{1} << 20)) {
-            return std::nullopt;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
 }
 
 // The rule of Linux's fs.protected_symlinks: a link in a sticky folder that

@@ -14,6 +14,8 @@
 #include <cstdint>
 #endif
 
+#include "platform/read_link.h"
+
 namespace tarnwick {
 namespace {
 
@@ -41,21 +43,7 @@ std::string ExecutablePath() {
     char resolved[PATH_MAX];
     return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
 #else
-    std::string buffer(256, '\0');
-    for (;;) {
-        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (length < 0) {
-            return {};
-        }
-        if (static_cast<std::size_t>(length) < buffer.size()) {
-            buffer.resize(static_cast<std::size_t>(length));
-            return buffer;
-        }
-        if (buffer.size() >= (std::size_t{1} << 16)) {
-            return {};
-        }
-        buffer.resize(buffer.size() * 2);
-    }
+    return ReadLink("/proc/self/exe").value_or(std::string());
 #endif
 }
 
