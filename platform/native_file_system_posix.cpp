@@ -31,12 +31,16 @@ constexpr off_t kInPlaceSizeLimit = off_t{16} << 20;
 // Output is handed to the kernel in pieces of this size.
 constexpr std::size_t kWriteBufferSize = std::size_t{64} << 10;
 
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+int OpenAtRetrying(int folder, const char* path, int flags, mode_t mode = 0) {
     int fd = -1;
     do {
-        fd = ::open(path, flags, mode);
+        fd = ::openat(folder, path, flags, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+    return OpenAtRetrying(AT_FDCWD, path, flags, mode);
 }
 
 bool WriteAll(const FileCalls& calls, int fd, std::string_view data) {
@@ -299,10 +303,8 @@ std::optional<TempFile> CreateTempFile(const FileCalls& calls, int folder, const
 #endif
     int fd = -1;
     std::optional<std::string> name = MakeNamedTemporary(folder, target, [&](const std::string& candidate) {
-        do {
-            fd = ::openat(folder, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                          0600);
-        } while (fd < 0 && errno == EINTR);
+        fd = OpenAtRetrying(folder, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                            0600);
         return fd >= 0;
     });
     if (!name) {
