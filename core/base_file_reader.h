@@ -65,9 +65,8 @@ private:
     std::size_t end_ = 0;
     bool eof_ = false;
     bool readFailed_ = false;
-    bool skipLf_ = false;
-    bool atStart_ = true;  // nothing read yet: a byte-order mark may come  // the last line ended with a CR:
-                           // an LF next belongs to it
+    bool skipLf_ = false;  // the last line ended with a CR: an LF next belongs to it
+    bool atStart_ = true;  // nothing read yet: a byte-order mark may come
 };
 
 }  // namespace tarnwick

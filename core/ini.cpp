@@ -8,7 +8,6 @@
 namespace tarnwick {
 namespace {
 
-// What a reader's buffer of 256 bytes holds besides the closing NUL.
 // The longest UTF-8 sequence; a cut never backs off further than this.
 constexpr std::size_t kMaxSequenceBytes = 4;
 

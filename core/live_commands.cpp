@@ -1,7 +1,5 @@
 #include "core/live_commands.h"
 
-#include <memory>
-
 #include "core/tail_engine.h"
 
 namespace tarnwick {
@@ -106,15 +104,9 @@ int RefreshLiveSlot(AppState& state, Services& services) {
 }
 
 int ListSlots(const AppState& state, Services& services, TextOutput& output) {
-    const std::unique_ptr<InputFile> input = services.files.OpenForReading(state.Source);
-    if (!input) {
-        services.messages.Show(InputFileOpenError(state.Source), MessageKind::Warning);
-        return 1;
-    }
-    BaseFileReader reader(*input);
-    const SlotScan scan = ScanSlots(reader, state.KeyName, {});
-    if (scan.readFailed) {
-        services.messages.Show(InputFileReadError(state.Source), MessageKind::Warning);
+    const LiveTail listed = ScanBaseFile(state, services.files, {});
+    if (listed.outcome == LiveOutcome::Failed) {
+        services.messages.Show(listed.failure, MessageKind::Warning);
         return 1;
     }
     std::string text;
@@ -123,7 +115,7 @@ int ListSlots(const AppState& state, Services& services, TextOutput& output) {
         text += ' ';
         text += state.Caption.at(slot);
         text += ": ";
-        text += PresenceText(scan.blocks.at(slot));
+        text += PresenceText(listed.scan.blocks.at(slot));
         text += '\n';
     }
     output.Write(text);

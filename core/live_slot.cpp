@@ -241,6 +241,23 @@ SlotScan ScanSlots(BaseFileReader& base, const std::array<std::string, 8>& keyNa
     return scan;
 }
 
+LiveTail ScanBaseFile(const AppState& state, FileSystem& files, std::string_view tail) {
+    LiveTail result;
+    const std::unique_ptr<InputFile> input = files.OpenForReading(state.Source);
+    if (!input) {
+        result.failure = InputFileOpenError(state.Source);
+        return result;
+    }
+    BaseFileReader reader(*input);
+    result.scan = ScanSlots(reader, state.KeyName, tail);
+    if (result.scan.readFailed) {
+        result.failure = InputFileReadError(state.Source);
+        return result;
+    }
+    result.outcome = result.scan.live ? LiveOutcome::Slot : LiveOutcome::NoneOfTheSeven;
+    return result;
+}
+
 LiveTail FindLiveTail(const AppState& state, FileSystem& files) {
     LiveTail result;
     // SameFile holds for any existing file and itself: a tail not there yet
@@ -265,19 +282,7 @@ LiveTail FindLiveTail(const AppState& state, FileSystem& files) {
             result.outcome = LiveOutcome::NoneOfTheSeven;
             return result;
     }
-    const std::unique_ptr<InputFile> input = files.OpenForReading(state.Source);
-    if (!input) {
-        result.failure = InputFileOpenError(state.Source);
-        return result;
-    }
-    BaseFileReader reader(*input);
-    result.scan = ScanSlots(reader, state.KeyName, tail);
-    if (result.scan.readFailed) {
-        result.failure = InputFileReadError(state.Source);
-        return result;
-    }
-    result.outcome = result.scan.live ? LiveOutcome::Slot : LiveOutcome::NoneOfTheSeven;
-    return result;
+    return ScanBaseFile(state, files, tail);
 }
 
 }  // namespace tarnwick

@@ -38,6 +38,10 @@ struct LiveTail {
     std::string failure;  // the message for a file that could not be read
 };
 
+// Opens the base file Source and scans it against `tail`: Slot or
+// NoneOfTheSeven, or Failed with the message for a file that cannot be read.
+LiveTail ScanBaseFile(const AppState& state, FileSystem& files, std::string_view tail);
+
 // Reads the tail file Dest and scans the base file Source. Opens nothing
 // for writing and shows nothing: a failure comes back as its message.
 LiveTail FindLiveTail(const AppState& state, FileSystem& files);
