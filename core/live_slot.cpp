@@ -138,9 +138,9 @@ public:
                 comparison_.Text(line);
                 break;
         }
-        // As when the slot is applied, an ordinary line that takes the
-        // expansion past the limit makes the block too large to use.
-        if (!IsPlaceholderLine(line) && comparison_.Expanded() > kBlockSizeLimit) {
+        // As when the slot is applied, a line that takes the expansion past
+        // the limit makes the block too large to use.
+        if (comparison_.Expanded() > kBlockSizeLimit) {
             presence_ = BlockPresence::TooLarge;
             phase_ = Phase::Done;
         }

@@ -177,13 +177,21 @@ TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock&
             result.outcome = TailOutcome::TooLarge;
             return result;
         }
-        switch (NextBlockStep(line, joined)) {
+        const BlockStep step = NextBlockStep(line, joined);
+        switch (step) {
             case BlockStep::AppendDate:
-                pending += DateText(clock.Now());
+            case BlockStep::AppendTime: {
+                const LocalTime now = clock.Now();
+                const std::string stamp = step == BlockStep::AppendDate ? DateText(now) : TimeText(now);
+                // A block of nothing but placeholders grows too, by more
+                // than its own size.
+                if (completed + pending.size() + stamp.size() > limit) {
+                    result.outcome = TailOutcome::TooLarge;
+                    return result;
+                }
+                pending += stamp;
                 break;
-            case BlockStep::AppendTime:
-                pending += TimeText(clock.Now());
-                break;
+            }
             case BlockStep::CompleteThenText:
                 if (!sink(pending)) {
                     result.outcome = TailOutcome::WriteFailed;

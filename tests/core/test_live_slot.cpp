@@ -124,8 +124,13 @@ TEST(ScanSlots, TellsWhyABlockIsMissing) {
 // a block holds no tail, whether one line or many take it there.
 TEST(ScanSlots, ABlockOverTheLimitHoldsNoTail) {
     const std::string half(kBlockSizeLimit / 2, 'x');
+    // Ten bytes of date from six of base file: placeholders alone can pass it.
+    std::string dates;
+    for (std::size_t i = 0; i <= kBlockSizeLimit / 10; ++i) {
+        dates += "%DATE\n";
+    }
     for (const std::string& body :
-         {half + "\n" + half + "\n", std::string(kBlockSizeLimit + 1, 'x') + "\n"}) {
+         {half + "\n" + half + "\n", std::string(kBlockSizeLimit + 1, 'x') + "\n", dates}) {
         const SlotScan scan =
             Scan("//START PRIV-2\n" + body + "//END\n", body, BaseFileReader::kDefaultBlockSize);
         EXPECT_EQ(scan.blocks[3], BlockPresence::TooLarge);

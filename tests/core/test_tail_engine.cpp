@@ -78,7 +78,8 @@ TEST(ExpandTailBlock, RefusesABlockThatExpandsBeyondTheLimit) {
         {"//START K\n1234\n12345\n  //END  ", {Complete, {"1234"}, "12345"}},
         {"//START K\n12345678901\n//END", {TooLarge, {}, ""}},
         {"//START K\n1234\n123456\n//END", {TooLarge, {}, ""}},
-        {"//START K\n%DATE\n%TIME\n//END", {Complete, {}, "2003.01.1106:02:30"}},
+        {"//START K\n%DATE\n//END", {Complete, {}, "2003.01.11"}},
+        {"//START K\n%DATE\n%TIME\n//END", {TooLarge, {}, ""}},
         {"//START K\n%DATE\n\nx\n//END", {TooLarge, {}, ""}},
     };
     for (const auto& [base, expected] : cases) {
