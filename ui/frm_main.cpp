@@ -198,13 +198,17 @@ frmView& frmMain::PreviewWindow() {
 }
 
 void frmMain::ShowLiveSlot() {
-    const LiveTail live = FindLiveTail(state_, services_.core.files);
+    live_ = FindLiveTail(state_, services_.core.files);
+    ShowLiveMark();
+    WatchFiles();
+}
+
+void frmMain::ShowLiveMark() {
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        MarkLiveButton(cmdSet_[slot], live.outcome == LiveOutcome::Slot && live.scan.live == slot);
+        MarkLiveButton(cmdSet_[slot], live_.outcome == LiveOutcome::Slot && live_.scan.live == slot);
         SetSlotButtonText(cmdSet_[slot], slot, state_.Caption[slot]);
     }
-    SetElidedText(lblLive_, FromLocal(LiveStatusLine(state_, live)));
-    WatchFiles();
+    SetElidedText(lblLive_, FromLocal(LiveStatusLine(state_, live_)));
 }
 
 void frmMain::WatchFiles() {
@@ -302,7 +306,9 @@ void frmMain::cmdSetOpt_Click() {
     options.move(PositionToPixels(state_.OptLeft), PositionToPixels(state_.OptTop));
     KeepOnScreen(&options);
     options.exec();
-    ShowLiveSlot();  // the caption may have changed
+    // Only the captions may have changed; a change on disk meanwhile has
+    // been looked up already.
+    ShowLiveMark();
 }
 
 void frmMain::cmdExit_Click() {

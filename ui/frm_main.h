@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/app_state.h"
+#include "core/live_slot.h"
 #include "ui/ui_common.h"
 
 class QCheckBox;
@@ -50,6 +51,8 @@ private:
     // Marks the button of the slot the tail file holds and names it in the
     // status line, and watches the tail and base files for the next change.
     void ShowLiveSlot();
+    // Shows the last look-up with the captions as they are now.
+    void ShowLiveMark();
     void WatchFiles();
 
     AppState& state_;
@@ -68,6 +71,7 @@ private:
     QCheckBox* chkView_ = nullptr;
     QCheckBox* chkEdit_ = nullptr;
     QLabel* lblLive_ = nullptr;
+    LiveTail live_;  // the last look-up of the live slot
     // A change on disk shows once things are quiet: a save is several events.
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer* liveDelay_ = nullptr;
