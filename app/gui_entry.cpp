@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "platform/process.h"
+#include "platform/qt/font_preload.h"
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_service.h"
 #include "ui/frm_main.h"
@@ -21,7 +22,9 @@ TARNWICK_EXPORT void tarnwick_show_message(const char* text, std::size_t size, i
 
 TARNWICK_EXPORT int tarnwick_run_windows(tarnwick::AppState* state, tarnwick::Services* services, int argc,
                                          char** argv) {
+    tarnwick::FontPreload fonts;
     QApplication application(argc, argv);
+    fonts.Wait();
     tarnwick::QtFileDialogs dialogs;
     tarnwick::ProcessEnd program;
     tarnwick::WindowServices windowServices{*services, dialogs, program};

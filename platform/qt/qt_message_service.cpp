@@ -5,6 +5,8 @@
 #include <QString>
 #include <memory>
 
+#include "platform/qt/font_preload.h"
+
 namespace tarnwick {
 
 namespace {
@@ -29,6 +31,7 @@ void EnsureApplication() {
     static char* argv[] = {name, nullptr};
     static std::unique_ptr<QApplication> application;
     if (QApplication::instance() == nullptr) {
+        FontPreload fonts;
         application = std::make_unique<QApplication>(argc, argv);
     }
 }
