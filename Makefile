@@ -38,7 +38,7 @@ package: deps
 bench:
 	scripts/install-deps --extra
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARNWICK_BENCH=ON -DTARNWICK_TESTS=OFF
-	cmake --build build-bench -j $(JOBS) --target tarnwick tarnwick_bench empty_window
+	cmake --build build-bench -j $(JOBS) --target tarnwick tarnwick_bench empty_window label_window
 	bench/run build-bench
 
 fuzz:
