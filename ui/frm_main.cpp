@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -158,7 +159,7 @@ void frmMain::ConnectHandlers() {
     liveDelay_->setInterval(kLiveDelayMs);
     connect(watcher_, &QFileSystemWatcher::fileChanged, liveDelay_, qOverload<>(&QTimer::start));
     connect(watcher_, &QFileSystemWatcher::directoryChanged, liveDelay_, qOverload<>(&QTimer::start));
-    connect(liveDelay_, &QTimer::timeout, this, &frmMain::ShowLiveSlot);
+    connect(liveDelay_, &QTimer::timeout, this, &frmMain::FilesChanged);
 }
 
 void frmMain::Load() {
@@ -198,9 +199,34 @@ frmView& frmMain::PreviewWindow() {
 }
 
 void frmMain::ShowLiveSlot() {
+    // Taken before the files are read, so that a change while they are read
+    // still counts as one.
+    seen_ = FilesOnDisk();
     live_ = FindLiveTail(state_, services_.core.files);
     ShowLiveMark();
     WatchFiles();
+}
+
+void frmMain::FilesChanged() {
+    if (FilesOnDisk() != seen_) {
+        ShowLiveSlot();
+    }
+}
+
+QStringList frmMain::FilesOnDisk() const {
+    // Size and times tell a replaced or rewritten file without reading it;
+    // a rename over the file changes its change time even where the size and
+    // the modification time stay.
+    QStringList stamps;
+    for (const std::string& path : {state_.Dest, state_.Source}) {
+        const QFileInfo file(FromLocal(path));
+        stamps << (file.exists() ? QStringLiteral("%1 %2 %3")
+                                       .arg(file.size())
+                                       .arg(file.lastModified().toMSecsSinceEpoch())
+                                       .arg(file.metadataChangeTime().toMSecsSinceEpoch())
+                                 : QString());
+    }
+    return stamps;
 }
 
 void frmMain::ShowLiveMark() {

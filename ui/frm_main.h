@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 
@@ -54,6 +55,11 @@ private:
     // Shows the last look-up with the captions as they are now.
     void ShowLiveMark();
     void WatchFiles();
+    // After the watcher saw a change: looks the live slot up again unless
+    // the tail and base files are as the last look-up found them (another
+    // file in their folders changed, or the change was this window's own).
+    void FilesChanged();
+    QStringList FilesOnDisk() const;
 
     AppState& state_;
     WindowServices& services_;
@@ -71,7 +77,8 @@ private:
     QCheckBox* chkView_ = nullptr;
     QCheckBox* chkEdit_ = nullptr;
     QLabel* lblLive_ = nullptr;
-    LiveTail live_;  // the last look-up of the live slot
+    LiveTail live_;     // the last look-up of the live slot
+    QStringList seen_;  // the files on disk as that look-up found them
     // A change on disk shows once things are quiet: a save is several events.
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer* liveDelay_ = nullptr;

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -109,6 +110,21 @@ struct Live {
 constexpr const char* kLiveBase = "//START OFFI-1\nHello\n//END\n//START OFFI-2\nSent \n%DATE\n//END\n";
 constexpr const char* kLongCaption =
     "Weekend with a rather long caption text that goes on past the status line";
+
+// A file written both where the window reads it (the fakes) and on disk,
+// where the watcher sees it: in place, or by a rename as editors save.
+void WriteBoth(Rig& rig, const QString& path, const char* text, bool inPlace = false) {
+    rig.files.files[path.toStdString()] = text;
+    if (inPlace) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) > 0);
+        return;
+    }
+    QSaveFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    QVERIFY(file.commit());
+}
 
 // Which slot buttons carry the live mark: the icon and bold text, their
 // text kept.
@@ -384,16 +400,7 @@ private slots:
         const QString base = baseFolder.filePath(QStringLiteral("base.txt"));
         // The tail by a rename, the base file in place.
         const auto write = [&](const QString& path, const char* text) {
-            rig.files.files[path.toStdString()] = text;
-            if (path == base) {
-                QFile file(path);
-                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) > 0);
-                return;
-            }
-            QSaveFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(text);
-            QVERIFY(file.commit());
+            WriteBoth(rig, path, text, path == base);
         };
         rig.state.Dest = tail.toStdString();
         rig.state.Source = base.toStdString();
@@ -407,6 +414,32 @@ private slots:
         write(base, "//START OFFI-2\nSent at \n%DATE\n//END\n");
         QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig).isEmpty(); }));
         QCOMPARE(rig.Find<QLabel>("Label4")->text(), QStringLiteral("Live: none of the seven"));
+    }
+
+    // Another file changing in the same folder wakes the watcher but reads
+    // neither file again; a rewrite of the tail to the same size does.
+    void unchangedFilesAreNotReadAgain() {
+        QTemporaryDir folder;
+        Rig rig;
+        const QString tail = folder.filePath(QStringLiteral("tail.txt"));
+        const QString base = folder.filePath(QStringLiteral("base.txt"));
+        const auto write = [&](const QString& path, const char* text) { WriteBoth(rig, path, text); };
+        const auto baseReads = [&] {
+            return std::count(rig.files.readOpens.begin(), rig.files.readOpens.end(), base.toStdString());
+        };
+        rig.state.Dest = tail.toStdString();
+        rig.state.Source = base.toStdString();
+        write(base, kLiveBase);
+        write(tail, "Hello\n");
+        rig.Open();
+        QCOMPARE(MarkedSlots(rig), QList<int>{0});
+        const auto readsAtOpen = baseReads();
+        write(folder.filePath(QStringLiteral("other.txt")), "mail");
+        QTest::qWait(1000);  // well past the watcher's quiet time
+        QCOMPARE(baseReads(), readsAtOpen);
+        write(tail, "Hallo\n");
+        QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig).isEmpty(); }));
+        QCOMPARE(baseReads(), readsAtOpen + 1);
     }
 
     void longCaptionsKeepTheirStartAndAccessKey() {
