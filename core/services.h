@@ -73,11 +73,11 @@ public:
 // - Written in place only where no rename is possible: a target that is not a
 //   regular file (a device, a pipe), and a writable regular file whose folder
 //   refuses new files for lack of permission (EACCES, EPERM). There the
-//   whole text is held until Commit, the old content is read first, and if a
-//   write or the truncation fails the old content is written back before the
-//   failure is reported. Any other reason not to make the new file (no space,
-//   no free inode, too many open files, a quota) is a failure, never a
-//   reason to write in place.
+//   whole text is held until Commit, the old content is read at the open (a
+//   file over 16 MiB is refused there), and if a write or the truncation
+//   fails the old content is written back before the failure is reported. Any other reason not to make the
+//   new file (no space, no free inode, too many open files, a quota) is a failure, never a reason to write in
+//   place.
 class OutputFile {
 public:
     virtual ~OutputFile() = default;

@@ -2,6 +2,7 @@
 // identity.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "core/services.h"
@@ -11,6 +12,10 @@
 #endif
 
 namespace tarnwick {
+
+// A tail written in place keeps its old text in memory to write it back on
+// failure, so it may be at most this large; a larger one is refused.
+inline constexpr std::size_t kInPlaceSizeLimit = std::size_t{16} << 20;
 
 #ifndef _WIN32
 // The system calls that change a file while it is replaced. Tests swap some

@@ -25,9 +25,6 @@ namespace {
 
 // Symbolic link chains longer than this are treated as loops, as the kernel does.
 constexpr int kMaxLinkHops = 40;
-// A tail written in place keeps its old content in memory, so it may be at
-// most this large.
-constexpr off_t kInPlaceSizeLimit = off_t{16} << 20;
 // Output is handed to the kernel in pieces of this size.
 constexpr std::size_t kWriteBufferSize = std::size_t{64} << 10;
 
@@ -531,7 +528,8 @@ std::optional<std::string> ReadOldContent(const ReplaceTarget& target) {
     }
     NativeInputFile file(fd);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !SameInode(info, *target.existing) || info.st_size > kInPlaceSizeLimit) {
+    if (::fstat(fd, &info) != 0 || !SameInode(info, *target.existing) ||
+        info.st_size > static_cast<off_t>(kInPlaceSizeLimit)) {
         return std::nullopt;
     }
     std::string content(static_cast<std::size_t>(info.st_size) + 1, '\0');

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/whole_file.h"
 #include "platform/windows_text.h"
 
 namespace tarnwick {
@@ -64,19 +65,35 @@ bool WriteAll(HANDLE file, std::string_view data) {
     return true;
 }
 
-std::optional<std::string> ReadRest(HANDLE file) {
-    std::string text;
-    std::string block(kWriteBufferSize, '\0');
-    for (;;) {
-        DWORD count = 0;
-        if (::ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &count, nullptr) == 0) {
-            return std::nullopt;
-        }
-        if (count == 0) {
-            return text;
-        }
-        text.append(block.data(), count);
+// One ReadFile: the bytes read, 0 at the end, -1 on failure.
+std::ptrdiff_t ReadSome(HANDLE file, char* buffer, std::size_t size) {
+    DWORD count = 0;
+    const auto wanted = static_cast<DWORD>(std::min(size, kMaxTransfer));
+    if (::ReadFile(file, buffer, wanted, &count, nullptr) == 0) {
+        return -1;
     }
+    return static_cast<std::ptrdiff_t>(count);
+}
+
+// Reads through a handle that stays with its owner.
+class HandleInput final : public InputFile {
+public:
+    explicit HandleInput(HANDLE file) : file_(file) {}
+    std::ptrdiff_t Read(char* buffer, std::size_t size) override { return ReadSome(file_, buffer, size); }
+
+private:
+    HANDLE file_;
+};
+
+// The text of a file to be written in place, kept to be written back should
+// that fail; nothing when it cannot be read or is too large to hold.
+std::optional<std::string> ReadOldText(HANDLE file) {
+    HandleInput input(file);
+    std::string text;
+    if (ReadWholeFile(input, kInPlaceSizeLimit, text) != WholeFileRead::Complete) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 bool Rewind(HANDLE file) {
@@ -161,12 +178,7 @@ public:
     explicit NativeInputFile(Handle file) : file_(std::move(file)) {}
 
     std::ptrdiff_t Read(char* buffer, std::size_t size) override {
-        DWORD count = 0;
-        const auto wanted = static_cast<DWORD>(std::min(size, kMaxTransfer));
-        if (::ReadFile(file_.get(), buffer, wanted, &count, nullptr) == 0) {
-            return -1;
-        }
-        return static_cast<std::ptrdiff_t>(count);
+        return ReadSome(file_.get(), buffer, size);
     }
 
 private:
@@ -231,10 +243,13 @@ private:
 
 // For targets that cannot be replaced by renaming: devices, and files in a
 // folder we may not create files in. The output is held in memory and written
-// only at Commit; a file's old text is kept and written back if that fails.
+// only at Commit; a file's old text, read at the open, is written back if
+// that fails.
 class InPlaceOutputFile final : public OutputFile {
 public:
-    InPlaceOutputFile(Handle file, bool regular) : file_(std::move(file)), regular_(regular) {}
+    // `old` is none for a device, which has no text to keep.
+    InPlaceOutputFile(Handle file, std::optional<std::string> old)
+        : file_(std::move(file)), old_(std::move(old)) {}
 
     bool Write(std::string_view data) override {
         content_.append(data);
@@ -242,17 +257,13 @@ public:
     }
 
     bool Commit() override {
-        if (!regular_) {
+        if (!old_) {
             return WriteAll(file_.get(), content_) && file_.Close();
-        }
-        const std::optional<std::string> old = ReadRest(file_.get());
-        if (!old) {
-            return false;
         }
         if (Overwrite(content_)) {
             return file_.Close();
         }
-        Overwrite(*old);
+        Overwrite(*old_);
         return false;
     }
 
@@ -263,7 +274,7 @@ private:
     }
 
     Handle file_;
-    bool regular_;
+    std::optional<std::string> old_;
     std::string content_;
 };
 
@@ -272,7 +283,11 @@ std::unique_ptr<OutputFile> OpenInPlace(const std::wstring& target, bool regular
     if (!file) {
         return nullptr;
     }
-    return std::make_unique<InPlaceOutputFile>(std::move(file), regular);
+    std::optional<std::string> old;
+    if (regular && !(old = ReadOldText(file.get()))) {
+        return nullptr;
+    }
+    return std::make_unique<InPlaceOutputFile>(std::move(file), std::move(old));
 }
 
 std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path) {

@@ -345,7 +345,8 @@ TEST_F(NativeFileSystemTest, PipesAreWrittenInPlaceOnlyAtCommit) {
 }
 
 // A writable tail in a folder that refuses new files can only be written in
-// place; a failure on the way puts the old text back. A read-only tail in a
+// place; a failure on the way puts the old text back, and a tail too large to
+// hold for that is refused. A read-only tail in a
 // folder open to all is not replaced at all.
 TEST_F(NativeFileSystemTest, ReadOnlyFolderOrTailKeepsTheOldText) {
     const std::string old = "the old tail, longer than the new one\n";
@@ -373,13 +374,17 @@ TEST_F(NativeFileSystemTest, ReadOnlyFolderOrTailKeepsTheOldText) {
             const bool written = Replace(tail, "new\n", broken);
             outcomes += step + (written ? ": written " : ": failed ") + ReadAll(tail);
         }
+        // Too large to keep in memory for the write-back: refused at once.
+        WriteAll(tail, std::string(kInPlaceSizeLimit + 1, 'x'));
+        outcomes += NativeFileSystem().OpenForReplacing(tail) ? "large: opened\n" : "large: refused\n";
         return outcomes;
     });
     if (!result) {
         GTEST_SKIP() << "cannot run a child process without root's rights";
     }
     EXPECT_EQ(*result, "refused\nnone: written new\ntruncate: failed " + old + "sync: failed " + old +
-                           "second write: failed " + old);
+                           "second write: failed " + old + "large: refused\n");
+    EXPECT_EQ(fs::file_size(tail), kInPlaceSizeLimit + 1);
     EXPECT_EQ(Count(Path("locked")), 1);
     EXPECT_EQ(ReadAll(readOnly), "protected\n");
 }
