@@ -166,9 +166,10 @@ TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock&
     // What a next ordinary line may add: a joined pending line is completed
     // by it, with a line end.
     const auto room = [&] { return limit - std::min(limit, completed + pending.size() + (joined ? 1 : 0)); };
-    // An end or placeholder line is recognised even when no room is left.
-    constexpr std::size_t kMarkerLineRoom = 256;
-    while (base.NextLine(line, std::max(room(), kMarkerLineRoom))) {
+    // Lines are read up to the whole limit, not just the room left, so that
+    // an end line is recognised however full the block, as the live-slot
+    // scan recognises it.
+    while (base.NextLine(line, limit)) {
         if (IsEndLine(line)) {
             ended = true;
             break;

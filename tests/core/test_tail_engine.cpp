@@ -91,6 +91,15 @@ TEST(ExpandTailBlock, RefusesABlockThatExpandsBeyondTheLimit) {
     }
 }
 
+// An end line padded with spaces still closes a block that has nearly no
+// room left.
+TEST(ExpandTailBlock, FindsAPaddedEndLineOfANearlyFullBlock) {
+    const std::string text(kBlockSizeLimit - 5, 'x');
+    FixedClock clock(kMorning);
+    EXPECT_EQ(Expand("//START K\n" + text + "\n" + std::string(300, ' ') + "//END\n", 1 << 20, clock),
+              (Expansion{TailOutcome::Complete, {}, text}));
+}
+
 // The files and what goes wrong with them; by default nothing does.
 struct Fault {
     std::string source = "base.txt";
