@@ -20,22 +20,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Every line end (CR LF, CR, LF) as LF, so a tail saved again with other
-// line ends still compares equal.
-std::string WithLfEnds(std::string_view text) {
-    std::string lf;
-    lf.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            lf += '\n';
-            i += i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
-        } else {
-            lf += text[i];
-        }
-    }
-    return lf;
-}
-
 // Compares one slot's expansion, piece by piece as the block is read, with
 // the tail's text.
 class TailComparison {
@@ -189,16 +173,13 @@ bool FeedNextLine(BaseFileReader& base, std::vector<SlotTrack>& tracks, std::str
     if (!base.NextLine(line, kBlockSizeLimit)) {
         return false;
     }
-    std::vector<SlotTrack*> starting;
+    const std::string_view trimmed = TrimSpaces(line);
     for (SlotTrack& track : tracks) {
         if (track.Open()) {
             track.Feed(line);
-        } else if (track.Waiting() && TrimSpaces(line) == track.StartLineText()) {
-            starting.push_back(&track);
+        } else if (track.Waiting() && trimmed == track.StartLineText()) {
+            track.Start();  // the next line is its first
         }
-    }
-    for (SlotTrack* track : starting) {
-        track->Start();
     }
     // A line cut at the limit has made every open block too large; the
     // blocks after it are still to be found.
@@ -212,7 +193,8 @@ constexpr std::size_t kLongestTail = std::size_t{64} << 20;
 }  // namespace
 
 SlotScan ScanSlots(BaseFileReader& base, const std::array<std::string, 8>& keyNames, std::string_view tail) {
-    const std::string lfTail = WithLfEnds(tail);
+    // A tail saved again with other line ends still compares equal.
+    const std::string lfTail = WithLineEnds(tail, "\n");
     std::vector<SlotTrack> tracks;
     tracks.reserve(kSlotCount);
     for (int slot = 0; slot < kSlotCount; ++slot) {

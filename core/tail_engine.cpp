@@ -303,19 +303,7 @@ bool SavePreviewText(AppState& state, Services& services, std::string_view text)
     }
     // The text box may hold any mix of line breaks; the tail file gets the
     // platform's line end throughout.
-    std::string converted;
-    converted.reserve(text.size() + services.lineEnd.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (IsLineEnd(c)) {
-            converted += services.lineEnd;
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            converted += c;
-        }
-    }
+    std::string converted = WithLineEnds(text, services.lineEnd);
     converted += services.lineEnd;
     if (!output->Write(converted)) {
         services.messages.Show(OutputFileWriteError(state.Dest), MessageKind::Warning);

@@ -2,6 +2,23 @@
 
 namespace tarnwick {
 
+std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
+    std::string converted;
+    converted.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!IsLineEnd(c)) {
+            converted += c;
+            continue;
+        }
+        converted += lineEnd;
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+        }
+    }
+    return converted;
+}
+
 std::string_view TrimSpaces(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) {

@@ -26,6 +26,10 @@ inline bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
+// The text with every line end (CR LF, a lone CR, a lone LF) written as
+// `lineEnd`.
+std::string WithLineEnds(std::string_view text, std::string_view lineEnd);
+
 // Removes the ASCII space at both ends; tabs and other blanks stay.
 std::string_view TrimSpaces(std::string_view text);
 
