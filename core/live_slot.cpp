@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/tail_engine.h"
 #include "core/text.h"
 #include "core/whole_file.h"
 
@@ -186,10 +185,6 @@ bool FeedNextLine(BaseFileReader& base, std::vector<SlotTrack>& tracks, std::str
     return line.size() <= kBlockSizeLimit || base.SkipRestOfLine();
 }
 
-// The longest tail compared: far beyond what any block may expand to, so a
-// huge file named as the tail is not read whole to find it holds no slot.
-constexpr std::size_t kLongestTail = std::size_t{64} << 20;
-
 }  // namespace
 
 SlotScan ScanSlots(BaseFileReader& base, const std::array<std::string, 8>& keyNames, std::string_view tail) {
@@ -254,7 +249,7 @@ LiveTail FindLiveTail(const AppState& state, FileSystem& files) {
         return result;
     }
     std::string tail;
-    switch (ReadWholeFile(*tailFile, kLongestTail, tail)) {
+    switch (ReadWholeFile(*tailFile, kLongestLiveTail, tail)) {
         case WholeFileRead::Complete:
             break;
         case WholeFileRead::Failed:

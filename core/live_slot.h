@@ -11,6 +11,7 @@
 #include "core/app_state.h"
 #include "core/base_file_reader.h"
 #include "core/services.h"
+#include "core/tail_engine.h"
 
 namespace tarnwick {
 
@@ -41,6 +42,11 @@ struct LiveTail {
 // Opens the base file Source and scans it against `tail`: Slot or
 // NoneOfTheSeven, or Failed with the message for a file that cannot be read.
 LiveTail ScanBaseFile(const AppState& state, FileSystem& files, std::string_view tail);
+
+// The longest tail that a block can have given: every byte of the largest
+// block a line end, written as CR LF, and the last line's end. A longer
+// file is not read whole to find that it holds no slot.
+inline constexpr std::size_t kLongestLiveTail = 2 * kBlockSizeLimit + 2;
 
 // Reads the tail file Dest and scans the base file Source. Opens nothing
 // for writing and shows nothing: a failure comes back as its message.

@@ -155,7 +155,7 @@ TEST(FindLiveTail, TellsAMissingTailFromFilesThatCannotBeRead) {
     const std::vector<Case> cases = {
         {"the tail is live", "Same\n", true, SIZE_MAX, LiveOutcome::Slot, ""},
         {"no tail file yet", std::nullopt, true, SIZE_MAX, LiveOutcome::NoTailFile, ""},
-        {"a tail too long to be a block", std::string((std::size_t{64} << 20) + 1, 'x'), true, SIZE_MAX,
+        {"a tail too long to be a block", std::string(kLongestLiveTail + 1, 'x'), true, SIZE_MAX,
          LiveOutcome::NoneOfTheSeven, ""},
         {"no base file", "Same\n", false, SIZE_MAX, LiveOutcome::Failed,
          "INPUT FILE OPEN ERROR !!!\r\nFILE : base"},
