@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -80,6 +81,9 @@ class MemoryFileSystem final : public FileSystem {
 public:
     std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
         readOpens.push_back(path);
+        if (beforeRead) {
+            beforeRead(path);
+        }
         const auto found = files.find(path);
         if (found == files.end()) {
             return nullptr;
@@ -101,6 +105,7 @@ public:
     bool failCommits = false;
     std::size_t readFailAfter = SIZE_MAX;
     std::vector<std::string> readOpens;
+    std::function<void(const std::string&)> beforeRead;  // runs as a file is opened for reading
     std::vector<std::string> replaceOpens;
     std::size_t writes = 0;
 

@@ -200,11 +200,16 @@ frmView& frmMain::PreviewWindow() {
 
 void frmMain::ShowLiveSlot() {
     // Taken before the files are read, so that a change while they are read
-    // still counts as one.
+    // counts as one.
     seen_ = FilesOnDisk();
     live_ = FindLiveTail(state_, services_.core.files);
     ShowLiveMark();
+    // Watching anew drops what the old watch had seen meanwhile; a change
+    // while the files were read is looked up again once things are quiet.
     WatchFiles();
+    if (FilesOnDisk() != seen_) {
+        liveDelay_->start();
+    }
 }
 
 void frmMain::FilesChanged() {
@@ -276,6 +281,7 @@ void frmMain::cmdSet_Click(int slot) {
         txtFrom_->setFocus();
         return;
     }
+    const bool otherFiles = dest != state_.Dest || source != state_.Source;
     state_.Dest = dest;
     state_.Source = source;
     state_.NoMsg = FlagText(chkNoMsg_->isChecked());
@@ -283,6 +289,10 @@ void frmMain::cmdSet_Click(int slot) {
     state_.View = FlagText(chkView_->isChecked());
 
     if (IsOn(state_.View)) {
+        // The mark is of the files typed in, even should the preview not be saved.
+        if (otherFiles) {
+            ShowLiveSlot();
+        }
         PreviewWindow().PreviewTail(slot, chkEdit_->isChecked());
         return;
     }

@@ -442,6 +442,48 @@ private slots:
         QCOMPARE(baseReads(), readsAtOpen + 1);
     }
 
+    // The tail rewritten while the base file is read after the tail: the
+    // look-up shows the old tail, and the change is looked up after it.
+    void changeDuringALookUpIsLookedUpAfterIt() {
+        QTemporaryDir folder;
+        Rig rig;
+        const QString tail = folder.filePath(QStringLiteral("tail.txt"));
+        const QString base = folder.filePath(QStringLiteral("base.txt"));
+        WriteBoth(rig, base, kLiveBase);
+        WriteBoth(rig, tail, "Hello\n", true);
+        rig.state.Dest = tail.toStdString();
+        rig.state.Source = base.toStdString();
+        rig.Open();
+        bool changed = false;
+        rig.files.beforeRead = [&](const std::string& path) {
+            if (path == base.toStdString() && !changed) {
+                changed = true;
+                WriteBoth(rig, tail, "Sent 2001.02.03\n", true);
+            }
+        };
+        rig.dialogs.answer = base.toStdString();
+        rig.Find<QPushButton>("cmdRefFrom")->click();  // looks the live slot up again
+        QVERIFY(changed);
+        QCOMPARE(MarkedSlots(rig), QList<int>{0});
+        QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig) == QList<int>{1}; }));
+    }
+
+    // Paths typed in, then a preview that is not saved: the mark is of the
+    // new files at once.
+    void previewOfOtherFilesShowsTheirLiveSlot() {
+        Rig rig;
+        rig.files.files[kBase] = kLiveBase;
+        rig.files.files[kTail] = "Hello\n";
+        rig.files.files["/p/T2.TXT"] = "Sent 2001.02.03\n";
+        rig.Open();
+        QCOMPARE(MarkedSlots(rig), QList<int>{0});
+        rig.Find<QLineEdit>("txtTo")->setText(QStringLiteral("/p/T2.TXT"));
+        rig.Find<QCheckBox>("chkView")->click();
+        rig.Find<QPushButton>("cmdSet0")->click();
+        QCOMPARE(MarkedSlots(rig), QList<int>{1});
+        QCOMPARE(rig.Find<QLabel>("Label4")->text(), QStringLiteral("Live: Set Official 2, 2001.02.03"));
+    }
+
     void longCaptionsKeepTheirStartAndAccessKey() {
         Rig rig;
         rig.files.files[kBase] = kLiveBase;
