@@ -39,8 +39,11 @@ const char* const kInstalledProgramFolder = TARNWICK_INSTALLED_PROGRAM_FOLDER;
 
 std::string SettingsFilePath(const std::string& executableFolder, const std::string& installedFolder) {
     std::string besideProgram = JoinPath(executableFolder, kSettingsFileName);
-    const bool portable = executableFolder != installedFolder && FolderIsWritable(executableFolder);
-    if (!executableFolder.empty() && (PathNamesAnything(besideProgram) || portable)) {
+    // The cheap look first: probing whether a folder is writable may create
+    // and delete a file.
+    if (!executableFolder.empty() &&
+        (PathNamesAnything(besideProgram) ||
+         (executableFolder != installedFolder && FolderIsWritable(executableFolder)))) {
         return besideProgram;
     }
     const std::string userFolder = UserSettingsFolder();
@@ -53,22 +56,29 @@ std::string SettingsFilePath(const std::string& executableFolder, const std::str
 ProfileFile::ProfileFile(FileSystem& files, std::string executableFolder)
     : files_(files), executableFolder_(std::move(executableFolder)) {}
 
+const std::string& ProfileFile::Path() const {
+    if (!path_) {
+        path_ = SettingsFilePath(executableFolder_);
+    }
+    return *path_;
+}
+
 std::optional<std::string> ProfileFile::Load() {
-    const std::string path = SettingsFilePath(executableFolder_);
+    const std::string& path = Path();
     std::optional<std::string> text = ReadProfile(files_, path);
     unreadable_ = !text && Exists(path);
     return text;
 }
 
 std::string ProfileFile::Location() const {
-    return SettingsFilePath(executableFolder_);
+    return Path();
 }
 
 bool ProfileFile::Store(std::string_view text) {
     if (unreadable_) {
         return false;
     }
-    const std::string path = SettingsFilePath(executableFolder_);
+    const std::string& path = Path();
     // The per-user folder may not exist yet; the program's own folder does.
     const std::filesystem::path folder = NativePath(path).parent_path();
     if (!folder.empty()) {

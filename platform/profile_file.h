@@ -1,6 +1,7 @@
 // Where the settings file lives, and the ProfileStore over it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/services.h"
@@ -28,8 +29,13 @@ public:
     std::string Location() const override;
 
 private:
+    // Worked out on first use and kept, so that one run reads and writes the
+    // same file, and probes the folders once.
+    const std::string& Path() const;
+
     FileSystem& files_;
     std::string executableFolder_;
+    mutable std::optional<std::string> path_;
     // The last Load found a file it could not read: storing a text made
     // without it would lose that file, so Store refuses until a Load succeeds.
     bool unreadable_ = false;
