@@ -18,6 +18,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/whole_file.h"
 #include "platform/read_link.h"
 
 namespace tarnwick {
@@ -528,23 +529,11 @@ std::optional<std::string> ReadOldContent(const ReplaceTarget& target) {
     }
     NativeInputFile file(fd);
     struct stat info {};
+    std::string content;
     if (::fstat(fd, &info) != 0 || !SameInode(info, *target.existing) ||
-        info.st_size > static_cast<off_t>(kInPlaceSizeLimit)) {
+        ReadWholeFile(file, kInPlaceSizeLimit, content) != WholeFileRead::Complete) {
         return std::nullopt;
     }
-    std::string content(static_cast<std::size_t>(info.st_size) + 1, '\0');
-    std::size_t size = 0;
-    for (std::ptrdiff_t count = 1; count > 0 && size < content.size();
-         size += static_cast<std::size_t>(count)) {
-        count = file.Read(content.data() + size, content.size() - size);
-        if (count < 0) {
-            return std::nullopt;
-        }
-    }
-    if (size == content.size()) {
-        return std::nullopt;  // grew while read
-    }
-    content.resize(size);
     return content;
 }
 
