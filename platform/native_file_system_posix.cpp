@@ -657,8 +657,10 @@ std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string
         return nullptr;
     }
     // Non-blocking open: a pipe nobody reads from fails at once instead of
-    // blocking the program forever.
-    const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    // blocking the program forever. A path that was no link when looked at is
+    // opened as no link, so one planted meanwhile is not followed.
+    const int fd = OpenRetrying(
+        path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (*end == path ? O_NOFOLLOW : 0));
     if (fd >= 0) {
         return ReplaceOpenFile(calls_, fd);
     }
