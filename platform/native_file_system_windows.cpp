@@ -211,8 +211,11 @@ public:
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
             // The target is held open by another program, or was made
             // read-only meanwhile: it stays as it was, and the new text goes.
-            MarkForDeletion(temp_.file.get(), true);
+            const bool marked = MarkForDeletion(temp_.file.get(), true);
             temp_.file.Close();
+            if (!marked) {
+                ::DeleteFileW(temp_.path.c_str());
+            }
             return false;
         }
         temp_.file.Close();
