@@ -27,13 +27,16 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# The Debian package: $(BUILD)/tarnwick_<version>_<arch>.deb. Built for /usr,
-# so the window module goes to the multiarch library folder.
+# The Debian package: $(PACKAGE_BUILD)/tarnwick_<version>_<arch>.deb. Built
+# for /usr, so the window module goes to the multiarch library folder; in a
+# folder of its own, so that an install from $(BUILD) never writes over the
+# files the package owns.
+PACKAGE_BUILD ?= build-package
 package: deps
 	scripts/install-deps --package
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
-	cmake --build $(BUILD) -j $(JOBS)
-	cd $(BUILD) && cpack
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DTARNWICK_TESTS=OFF
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack
 
 bench:
 	scripts/install-deps --extra
@@ -74,4 +77,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-bench build-fuzz build-nogui build-asan $(WINDOWS)
+	rm -rf $(BUILD) build-bench build-fuzz build-nogui build-asan $(PACKAGE_BUILD) $(WINDOWS)
