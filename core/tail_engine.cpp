@@ -114,6 +114,11 @@ bool CommitTailFile(const AppState& state, Services& services, OutputFile& outpu
     return true;
 }
 
+// Whether a block line is exactly "%DATE" or "%TIME".
+bool IsPlaceholderLine(std::string_view line) {
+    return line == kDatePlaceholder || line == kTimePlaceholder;
+}
+
 }  // namespace
 
 std::string DateText(const LocalTime& time) {
@@ -132,10 +137,6 @@ std::string StartLine(std::string_view key) {
 
 bool IsEndLine(std::string_view line) {
     return TrimSpaces(line) == kEndLine;
-}
-
-bool IsPlaceholderLine(std::string_view line) {
-    return line == kDatePlaceholder || line == kTimePlaceholder;
 }
 
 BlockStep NextBlockStep(std::string_view line, bool& joined) {

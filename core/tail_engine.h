@@ -42,9 +42,6 @@ std::string StartLine(std::string_view key);
 // Whether a block line ends the block: "//END" with spaces around.
 bool IsEndLine(std::string_view line);
 
-// Whether a block line is exactly "%DATE" or "%TIME".
-bool IsPlaceholderLine(std::string_view line);
-
 // What one line inside a block adds to the output. A placeholder line adds
 // its date or time to the line being built, and the ordinary line right
 // after a placeholder is joined to it too; any other ordinary line first
