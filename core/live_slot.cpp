@@ -99,6 +99,13 @@ public:
     void Start() { phase_ = Phase::Open; }
 
     void Feed(std::string_view line) {
+        // A line cut at the limit may look like an end line; as when the
+        // slot is applied, it makes the block too large.
+        if (line.size() > kBlockSizeLimit) {
+            presence_ = BlockPresence::TooLarge;
+            phase_ = Phase::Done;
+            return;
+        }
         if (IsEndLine(line)) {
             matched_ = comparison_.Finish();
             presence_ = BlockPresence::Found;

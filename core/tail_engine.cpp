@@ -168,9 +168,14 @@ TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock&
     // by it, with a line end.
     const auto room = [&] { return limit - std::min(limit, completed + pending.size() + (joined ? 1 : 0)); };
     // Lines are read up to the whole limit, not just the room left, so that
-    // an end line is recognised however full the block, as the live-slot
-    // scan recognises it.
+    // an end line is recognised however full the block. A line longer than
+    // the limit, an end line too, makes the block too large, as in the
+    // live-slot scan: what was read of it may look like an end line.
     while (base.NextLine(line, limit)) {
+        if (line.size() > limit) {
+            result.outcome = TailOutcome::TooLarge;
+            return result;
+        }
         if (IsEndLine(line)) {
             ended = true;
             break;

@@ -2,8 +2,9 @@
 // the file is cut into blocks and reads, the result must be the same; the
 // lines after the start line must be those of a plain split of the whole
 // text (a leading byte-order mark dropped); a failed read is either reported
-// or made no difference; and a size limit either refuses a block whose text
-// goes beyond it or makes no difference, lines read only up to it.
+// or made no difference; and a size limit either refuses a block whose text,
+// or one of whose lines (the end line too), goes beyond it, or makes no
+// difference, lines read only up to it.
 //
 // Input: five bytes choosing block size, read size, failing offset, key and
 // size limit, then the base file.
@@ -101,6 +102,19 @@ Lines PlainSplit(std::string_view text) {
     return lines;
 }
 
+// The longest line of the block whose start line is lines[start], its end
+// line included.
+std::size_t LongestBlockLine(const Lines& lines, std::size_t start) {
+    std::size_t longest = 0;
+    for (std::size_t i = start + 1; i < lines.size(); ++i) {
+        longest = std::max(longest, lines[i].size());
+        if (IsEndLine(lines[i])) {
+            break;
+        }
+    }
+    return longest;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -123,14 +137,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Result failed = Expand(text, key, block, piece, failAt - 1);
         Require(failed.outcome == TailOutcome::ReadFailed || failed == whole, "a failed read went unnoticed");
     }
-    const Result limited = Expand(text, key, block, piece, SIZE_MAX, std::min(limit, kBlockSizeLimit));
-    if (limited.outcome == TailOutcome::TooLarge) {
-        Require(TextSize(whole) > limit, "a block refused as too large that fits");
-    } else {
-        Require(limited == whole, "a size limit changed a block that fits");
-    }
-
-    // The reader alone against a plain split of the whole text.
     std::string startLine = "//START ";
     startLine += key;
     const Lines lines = PlainSplit(text);
@@ -139,6 +145,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++start;
     }
     const bool expectFound = start + 1 < lines.size();
+
+    const Result limited = Expand(text, key, block, piece, SIZE_MAX, std::min(limit, kBlockSizeLimit));
+    if (limited.outcome == TailOutcome::TooLarge) {
+        Require(TextSize(whole) > limit || LongestBlockLine(lines, start) > limit,
+                "a block refused as too large that fits");
+    } else {
+        Require(limited == whole, "a size limit changed a block that fits");
+    }
+
+    // The reader alone against a plain split of the whole text.
     testing::MemoryInputFile file(std::string(text), piece);
     BaseFileReader reader(file, block);
     Require(reader.SkipPastLine(startLine) == expectFound, "start line found where it is not, or missed");

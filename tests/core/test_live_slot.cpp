@@ -129,8 +129,10 @@ TEST(ScanSlots, ABlockOverTheLimitHoldsNoTail) {
     for (std::size_t i = 0; i <= kBlockSizeLimit / 10; ++i) {
         dates += "%DATE\n";
     }
+    // Cut at the limit, the line reads as an end line.
+    const std::string longEndLine = "A\n//END" + std::string(kBlockSizeLimit, ' ') + "x\n";
     for (const std::string& body :
-         {half + "\n" + half + "\n", std::string(kBlockSizeLimit + 1, 'x') + "\n", dates}) {
+         {half + "\n" + half + "\n", std::string(kBlockSizeLimit + 1, 'x') + "\n", dates, longEndLine}) {
         const SlotScan scan =
             Scan("//START PRIV-2\n" + body + "//END\n", body, BaseFileReader::kDefaultBlockSize);
         EXPECT_EQ(scan.blocks[3], BlockPresence::TooLarge);

@@ -69,8 +69,8 @@ TEST(ExpandTailBlock, JoinsPlaceholdersAndFindsTheBlock) {
     }
 }
 
-// Ten bytes of text, a line end counting as one; end lines are found even
-// when no room is left.
+// Ten bytes of text, a line end counting as one; end lines of up to ten
+// bytes are found even when no room is left.
 TEST(ExpandTailBlock, RefusesABlockThatExpandsBeyondTheLimit) {
     using enum TailOutcome;
     const std::pair<std::string, Expansion> cases[] = {
@@ -81,6 +81,10 @@ TEST(ExpandTailBlock, RefusesABlockThatExpandsBeyondTheLimit) {
         {"//START K\n%DATE\n//END", {Complete, {}, "2003.01.11"}},
         {"//START K\n%DATE\n%TIME\n//END", {TooLarge, {}, ""}},
         {"//START K\n%DATE\n\nx\n//END", {TooLarge, {}, ""}},
+        // Longer than the limit, an end line is no way out: what was read of
+        // it looks like one.
+        {"//START K\n1\n//END      \n", {TooLarge, {}, ""}},
+        {"//START K\n1\n //END        x\n//END", {TooLarge, {}, ""}},
     };
     for (const auto& [base, expected] : cases) {
         for (const std::size_t blockSize : {std::size_t{3}, BaseFileReader::kDefaultBlockSize}) {
