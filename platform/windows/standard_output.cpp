@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/text.h"
-#include "platform/windows_console.h"
-#include "platform/windows_text.h"
+#include "platform/windows/console.h"
+#include "platform/windows/text.h"
 
 namespace tarnwick {
 namespace {

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "platform/shared_library.h"
-#include "platform/windows_text.h"
+#include "platform/windows/text.h"
 
 namespace tarnwick {
 

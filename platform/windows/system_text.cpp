@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "platform/windows_text.h"
+#include "platform/windows/text.h"
 
 namespace tarnwick {
 namespace {

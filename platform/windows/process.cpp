@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "platform/windows_text.h"
+#include "platform/windows/text.h"
 
 namespace tarnwick {
 namespace {

@@ -1,4 +1,4 @@
-// POSIX file services; native_file_system_windows.cpp is the Windows half.
+// POSIX file services; windows/native_file_system.cpp is the Windows half.
 #include "platform/native_file_system.h"
 
 #include <fcntl.h>
@@ -19,7 +19,7 @@
 #include <utility>
 
 #include "core/whole_file.h"
-#include "platform/read_link.h"
+#include "platform/posix/read_link.h"
 
 namespace tarnwick {
 namespace {

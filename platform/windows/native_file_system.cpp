@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "core/whole_file.h"
-#include "platform/windows_text.h"
+#include "platform/windows/text.h"
 
 namespace tarnwick {
 namespace {

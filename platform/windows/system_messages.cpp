@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "platform/windows_console.h"
-#include "platform/windows_text.h"
+#include "platform/windows/console.h"
+#include "platform/windows/text.h"
 
 namespace tarnwick {
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 #endif
 
-#include "platform/read_link.h"
+#include "platform/posix/read_link.h"
 
 namespace tarnwick {
 namespace {
