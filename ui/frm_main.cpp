@@ -338,7 +338,7 @@ void frmMain::cmdRefTo_Click() {
 }
 
 void frmMain::cmdSetOpt_Click() {
-    frmOpt options(state_, services_.core.settings, cmdSet_, this);
+    frmOpt options(state_, services_.core.settings, services_.core.messages, cmdSet_, this);
     options.move(PositionToPixels(state_.OptLeft), PositionToPixels(state_.OptTop));
     KeepOnScreen(&options);
     options.exec();

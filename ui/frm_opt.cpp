@@ -41,11 +41,12 @@ QString SelectorText(int slot) {
 
 }  // namespace
 
-frmOpt::frmOpt(AppState& state, Settings& settings, const std::array<QPushButton*, kSlotCount>& mainButtons,
-               QWidget* parent)
+frmOpt::frmOpt(AppState& state, Settings& settings, MessageService& messages,
+               const std::array<QPushButton*, kSlotCount>& mainButtons, QWidget* parent)
     : QDialog(parent, Qt::Dialog | kFixedWindowHints),
       state_(state),
       settings_(settings),
+      messages_(messages),
       mainButtons_(mainButtons) {
     ApplyWindowDesign(
         this, {QStringLiteral("frmOpt"), QStringLiteral("Set Vellicor Option"), QStringLiteral("mailbox.svg"),
@@ -147,7 +148,30 @@ void frmOpt::cmdSet_Click(int slot) {
     caption->setSelection(0, static_cast<int>(caption->text().size()));
 }
 
+// Captions are stored in the system code page (the ANSI code page on
+// Windows, which the settings files of earlier versions are written in). A
+// caption with characters it has no place for would come back as question
+// marks, so Update stores none of the seven and says which one to change.
+bool frmOpt::CaptionsFitCodePage() {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        QLineEdit* caption = txtUpdate_[slot];
+        if (!FitsSystemCodePage(caption->text())) {
+            messages_.Show("The caption of " + state_.KeyName[slot] +
+                               " has characters that this system's code page cannot hold, so the settings "
+                               "file cannot keep it.\r\nChange it, or press Cancel to keep the captions as "
+                               "they were.",
+                           MessageKind::Warning);
+            cmdSet_Click(slot);
+            return false;
+        }
+    }
+    return true;
+}
+
 void frmOpt::cmdUpdate_Click() {
+    if (!CaptionsFitCodePage()) {
+        return;
+    }
     // All seven are stored, changed or not, untrimmed and possibly empty: an
     // empty caption brings the default back at the next start.
     std::vector<ProfileValue> captions;

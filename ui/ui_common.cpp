@@ -84,6 +84,10 @@ std::string ToLocal(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
 
+bool FitsSystemCodePage(const QString& text) {
+    return QString::fromLocal8Bit(text.toLocal8Bit()) == text;
+}
+
 QFont ProportionalFont(double pointSize, bool bold, bool italic) {
     static const QStringList families = InstalledFamilies(
         {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),

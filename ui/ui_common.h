@@ -47,6 +47,8 @@ std::int16_t PixelsToPosition(int pixels, std::int16_t previous);
 // Texts inside the program are bytes in the system code page.
 QString FromLocal(std::string_view text);
 std::string ToLocal(const QString& text);
+// Whether a text comes back unchanged from the system code page.
+bool FitsSystemCodePage(const QString& text);
 
 // The windows' fonts: the design's face first, then Japanese-capable and
 // generic fall-backs.

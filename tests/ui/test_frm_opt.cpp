@@ -29,7 +29,7 @@ struct Rig {
             buttons[slot] = new QPushButton(FromLocal(ButtonText(slot, state.Caption[slot])), &main);
             buttons[slot]->setGeometry(TwipsRect(0, 0, 2175, 495));  // as on the main window
         }
-        options = std::make_unique<frmOpt>(state, settings, buttons, &main);
+        options = std::make_unique<frmOpt>(state, settings, messages, buttons, &main);
         options->move(90, 240);
         options->show();
     }
@@ -42,6 +42,7 @@ struct Rig {
 
     MemoryProfileStore store;
     Settings settings{store};
+    RecordingMessages messages;
     AppState state;
     QWidget main;
     std::array<QPushButton*, kSlotCount> buttons{};
@@ -94,7 +95,7 @@ private slots:
         QTest::mouseClick(rig.find("cmdSet", 2), Qt::LeftButton);
         QTest::keyClick(rig.caption(2), Qt::Key_Delete);
         rig.caption(3)->setText("  Home  ");
-        rig.caption(6)->setText("日本語");
+        rig.caption(6)->setText("Family");
         rig.caption(5)->setText("Weekend with a rather long caption text");
         std::array<QString, kSlotCount> previews;
         for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -108,7 +109,7 @@ private slots:
         const std::array<const char*, kSlotCount> captions = {
             "Set Official 1", "Work",          "",
             "  Home  ",       "Set Private 3", "Weekend with a rather long caption text",
-            "日本語"};
+            "Family"};
         for (int slot = 0; slot < kSlotCount; ++slot) {
             QCOMPARE(rig.buttons[slot]->text(), previews[slot]);
             QCOMPARE(rig.state.Caption[slot], captions[slot]);
@@ -122,6 +123,45 @@ private slots:
         QVERIFY(previews[5].startsWith("Weekend") && previews[5].endsWith(QString::fromUtf8("\u2026 (&5)")));
         QCOMPARE(rig.buttons[5]->toolTip(), QString(captions[5]));
         QCOMPARE(rig.find("cmdPrev", 5)->toolTip(), QString(captions[5]));
+    }
+
+    // Captions are kept in the system code page: one it cannot hold is
+    // refused, naming its slot, and none of the seven is stored. A lone
+    // surrogate fits no code page, so every system takes both ways.
+    void updateStoresOnlyWhatTheCodePageHolds_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("fitsNoCodePage");
+        QTest::newRow("Japanese") << QString("日本語") << false;
+        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + "x" << true;
+    }
+    void updateStoresOnlyWhatTheCodePageHolds() {
+        QFETCH(QString, caption);
+        QFETCH(bool, fitsNoCodePage);
+        const QByteArray local = caption.toLocal8Bit();
+        const bool held = QString::fromLocal8Bit(local) == caption;
+        QVERIFY(!(held && fitsNoCodePage));
+        Rig rig;
+        rig.caption(6)->setText(caption);
+        QTest::mouseClick(rig.find("cmdUpdate"), Qt::LeftButton);
+
+        QCOMPARE(rig.options->isHidden(), held);
+        std::string value;
+        QCOMPARE(rig.settings.GetProfile("CAPTION", "OFFI-1", value), held);
+        QCOMPARE(rig.settings.GetProfile("CAPTION", "PRIV-5", value), held);
+        QCOMPARE(value, held ? local.toStdString() : std::string());
+        QCOMPARE(rig.state.Caption[6], held ? local.toStdString() : std::string("Set Private 5"));
+        if (held) {
+            QVERIFY(rig.messages.shown.empty());
+            return;
+        }
+        QCOMPARE(rig.messages.shown.size(), std::size_t{1});
+        QCOMPARE(rig.messages.shown[0].kind, MessageKind::Warning);
+        QVERIFY(rig.messages.shown[0].text.starts_with("The caption of PRIV-5 has characters"));
+        QCOMPARE(rig.buttons[6]->text(), QString("Set Private 5 (&6)"));
+        // The box keeps what was typed, red and selected, for the user to change.
+        QCOMPARE(rig.options->focusWidget(), rig.caption(6));
+        QCOMPARE(rig.caption(6)->selectedText(), caption);
+        QCOMPARE(rig.colour(6), QColor(255, 0, 0));
     }
 
     void captionsTurnRedAtTheFirstEdit() {
