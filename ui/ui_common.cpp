@@ -18,12 +18,6 @@
 
 #include "core/settings.h"
 
-// The resources sit in a static library, whose registration is not linked in
-// unless something names it; this must be outside any namespace.
-static void InitUiResources() {
-    Q_INIT_RESOURCE(resources);
-}
-
 namespace tarnwick {
 
 namespace {
@@ -121,12 +115,6 @@ void PlaceLabel(QLabel* label, int rightTwips, int topTwips, int heightTwips) {
     const int height = std::max(Px(heightTwips), label->height());
     const int top = Px(topTwips) - (height - Px(heightTwips)) / 2;
     label->setGeometry(Px(rightTwips) - width, top, width, height);
-}
-
-QIcon ResourceIcon(const QString& fileName) {
-    static const bool registered = (InitUiResources(), true);
-    (void)registered;
-    return QIcon(QStringLiteral(":/icons/") + fileName);
 }
 
 void SetBackground(QWidget* widget, const QColor& colour) {

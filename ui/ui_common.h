@@ -59,7 +59,8 @@ QFont FixedFont(double pointSize);
 // and centred on the designed box when its text is taller than the box.
 void PlaceLabel(QLabel* label, int rightTwips, int topTwips, int heightTwips);
 
-// An icon of the program's resources, such as "envelope.svg".
+// An icon of the program's resources, named by its SVG source, such as
+// "envelope.svg".
 QIcon ResourceIcon(const QString& fileName);
 
 // Sets a widget's background colour.
