@@ -177,7 +177,8 @@ private slots:
         QCOMPARE(rig.Find<QPushButton>("cmdSet6")->text(), QStringLiteral("Set Private 5 (&6)"));
         QCheckBox* noStop = rig.Find<QCheckBox>("chkNoStop");  // paints the window's colour
         QCOMPARE(noStop->grab().toImage().pixelColor(noStop->width() - 1, 0), QColor(128, 255, 255));
-        QTRY_VERIFY(!rig.window->windowIcon().isNull());  // set once the window is painted
+        // Set once the window is painted; drawn at the task bar's size.
+        QTRY_VERIFY(!rig.window->windowIcon().pixmap(32).isNull());
 
         // PreEdit starts checked and disabled; only its enabled state follows PreView.
         QCheckBox* view = rig.Find<QCheckBox>("chkView");
