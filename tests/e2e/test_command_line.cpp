@@ -88,6 +88,17 @@ std::ostream& operator<<(std::ostream& stream, const RunResult& result) {
                   << result.err.substr(0, 500) << "]";
 }
 
+// The words as execv takes them, valid while the words are.
+std::vector<char*> ArgumentVector(std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
 // Whether a child process has ended; it is left for its parent to collect.
 bool HasEnded(pid_t process) {
     siginfo_t ended{};
@@ -169,11 +180,7 @@ protected:
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         arguments.insert(arguments.begin(), Path("tarnwick"));
-        std::vector<char*> argv;
-        for (std::string& text : arguments) {
-            argv.push_back(text.data());
-        }
-        argv.push_back(nullptr);
+        std::vector<char*> argv = ArgumentVector(arguments);
         const passwd* nobody = unprivileged ? Nobody() : nullptr;
         const pid_t child = ::fork();
         if (child == 0) {
@@ -503,7 +510,9 @@ std::string FindOnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
     std::istringstream folders(path != nullptr ? path : "");
     for (std::string folder; std::getline(folders, folder, ':');) {
-        const std::string candidate = folder + "/" + name;
+        std::string candidate = folder;
+        candidate += '/';
+        candidate += name;
         if (!folder.empty() && ::access(candidate.c_str(), X_OK) == 0) {
             return candidate;
         }
@@ -514,11 +523,7 @@ std::string FindOnPath(const std::string& name) {
 // Starts a helper program on a display with its output discarded; an alarm
 // ends it should it hang (0: none, for the X server, which the test ends).
 pid_t Spawn(std::vector<std::string> command, const std::string& display, unsigned guardSeconds) {
-    std::vector<char*> argv;
-    for (std::string& word : command) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    std::vector<char*> argv = ArgumentVector(command);
     const pid_t child = ::fork();
     if (child == 0) {
         const int discard = ::open("/dev/null", O_WRONLY);
