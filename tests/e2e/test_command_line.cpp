@@ -1,10 +1,12 @@
 // The built program, run in command-line mode from a prepared folder: a copy
 // of the executable (its folder decides where the settings file is), the
-// settings file and a base file. No display, so messages go to the console.
+// settings file and a base file. Without a display messages go to the
+// console; with one, to message boxes.
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +36,7 @@ using ::testing::AnyOf;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::MatchesRegex;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 const std::string kBase = "Text before\r\n//START PRIV-2\r\nBest regards,\r\n  Taro Yamada  \r\n//END\r\n";
@@ -84,13 +88,29 @@ std::ostream& operator<<(std::ostream& stream, const RunResult& result) {
                   << result.err.substr(0, 500) << "]";
 }
 
+// The words as execv takes them, valid while the words are.
+std::vector<char*> ArgumentVector(std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// Whether a child process has ended; it is left for its parent to collect.
+bool HasEnded(pid_t process) {
+    siginfo_t ended{};
+    return ::waitid(P_PID, static_cast<id_t>(process), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+           ended.si_pid != 0;
+}
+
 // How many bytes a child process has written so far; -1 once that cannot be
 // told (it has ended, or the system does not say).
 long long BytesWritten(pid_t process) {
-    siginfo_t ended{};
-    if (::waitid(P_PID, static_cast<id_t>(process), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
-        ended.si_pid != 0) {
-        return -1;  // left for the caller to collect
+    if (HasEnded(process)) {
+        return -1;
     }
     std::ifstream io("/proc/" + std::to_string(process) + "/io");
     std::string field;
@@ -160,11 +180,7 @@ protected:
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         arguments.insert(arguments.begin(), Path("tarnwick"));
-        std::vector<char*> argv;
-        for (std::string& text : arguments) {
-            argv.push_back(text.data());
-        }
-        argv.push_back(nullptr);
+        std::vector<char*> argv = ArgumentVector(arguments);
         const passwd* nobody = unprivileged ? Nobody() : nullptr;
         const pid_t child = ::fork();
         if (child == 0) {
@@ -173,6 +189,9 @@ protected:
             }
             if (!display_.empty()) {
                 ::setenv("DISPLAY", display_.c_str(), 1);
+            }
+            for (const auto& [name, value] : environment_) {
+                ::setenv(name.c_str(), value.c_str(), 1);
             }
             // The per-user settings folder, should the program look there, is ours.
             ::setenv("HOME", (root_ + "/home").c_str(), 1);
@@ -207,6 +226,8 @@ protected:
     std::string root_;
     std::string work_;
     std::string display_;  // DISPLAY for the runs; none when empty
+    // More variables for the runs.
+    std::vector<std::pair<std::string, std::string>> environment_;
 };
 
 TEST_F(CommandLineTest, SlotIsAppliedAndNomsgSilencesTheMessage) {
@@ -481,5 +502,180 @@ TEST_F(CommandLineTest, GarbageAndLongLinesEndCleanlyAndKeepTheFiles) {
         EXPECT_THAT(result.err, AnyOf(IsEmpty(), StartsWith("Set Vellicor: ")));
     }
 }
+
+#ifdef TARNWICK_GUI_MODULE
+
+// The full path of a program found on PATH; empty when there is none.
+std::string FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        std::string candidate = folder;
+        candidate += '/';
+        candidate += name;
+        if (!folder.empty() && ::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+// Starts a helper program on a display with its output discarded; an alarm
+// ends it should it hang (0: none, for the X server, which the test ends).
+pid_t Spawn(std::vector<std::string> command, const std::string& display, unsigned guardSeconds) {
+    std::vector<char*> argv = ArgumentVector(command);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int discard = ::open("/dev/null", O_WRONLY);
+        if (discard < 0 || ::dup2(discard, 1) < 0 || ::dup2(discard, 2) < 0 ||
+            (!display.empty() && ::setenv("DISPLAY", display.c_str(), 1) != 0)) {
+            ::_exit(126);
+        }
+        ::alarm(guardSeconds);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return child;
+}
+
+bool Succeeded(pid_t helper) {
+    int status = 0;
+    return helper > 0 && ::waitpid(helper, &status, 0) == helper && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// Waits for a helper; false when it fails, or when the program ends before
+// it does (the helper is then stopped).
+bool SucceededWhileRunning(pid_t helper, pid_t program) {
+    while (helper > 0 && !HasEnded(helper)) {
+        if (HasEnded(program)) {
+            ::kill(helper, SIGKILL);
+            (void)Succeeded(helper);
+            return false;
+        }
+        ::usleep(10000);
+    }
+    return Succeeded(helper);
+}
+
+// An X server of the test's own on a free display number.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        int ends[2];
+        if (::pipe(ends) != 0) {
+            return;
+        }
+        ::fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+        // Xvfb writes the display number to the pipe once it takes connections.
+        server_ = Spawn({FindOnPath("Xvfb"), "-displayfd", std::to_string(ends[1]), "-nolisten", "tcp",
+                         "-noreset", "-screen", "0", "1024x768x24"},
+                        "", 0);
+        ::close(ends[1]);
+        // Read to the line end: the server writes the number and the line
+        // end apart, and ends itself should the pipe close between them.
+        std::string number;
+        pollfd ready{ends[0], POLLIN, 0};
+        char next = 0;
+        while (server_ > 0 && next != '\n' && ::poll(&ready, 1, 20000) == 1 &&
+               ::read(ends[0], &next, 1) == 1) {
+            number += next;
+        }
+        if (next == '\n') {
+            name_ = ":" + number.substr(0, number.size() - 1);
+        }
+        ::close(ends[0]);
+    }
+    ~VirtualDisplay() {
+        if (server_ > 0) {
+            ::kill(server_, SIGTERM);
+            ::waitpid(server_, nullptr, 0);
+        }
+    }
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    const std::string& Name() const { return name_; }  // empty when the server did not start
+
+private:
+    pid_t server_ = -1;
+    std::string name_;
+};
+
+// Closes the message box from the keyboard as a person would: waits until it
+// is shown, gives it the focus and presses Return. False when the program
+// ends without showing one.
+bool PressReturnInBox(pid_t program, const std::string& display) {
+    const std::string xdotool = FindOnPath("xdotool");
+    return SucceededWhileRunning(Spawn({xdotool, "search", "--sync", "--onlyvisible", "--name",
+                                        "^Set Vellicor$", "windowfocus", "--sync"},
+                                       display, 20),
+                                 program) &&
+           Succeeded(Spawn({xdotool, "key", "Return"}, display, 20));
+}
+
+// With a display every outcome is a message box. Once it is closed the run
+// ends with its own status, on X11 as on the offscreen platform, where no key
+// can be typed and the test's Qt plugin presses Return in the box.
+TEST_F(CommandLineTest, RunsEndWithTheirStatusOnceTheirMessageBoxIsClosed) {
+    struct Case {
+        std::string name;
+        std::string arguments;
+        std::string source;
+        int status;
+        std::string tail;
+        std::string box;  // the box shown, as the plugin records it; empty: none
+    };
+    const std::vector<Case> cases = {
+        {"success", "PRIV-2", "base.txt", 0, kPriv2Tail, "information: Set Vellicor for [ Weekend ]."},
+        {"no message asked for", "PRIV-2 NOMSG", "base.txt", 0, kPriv2Tail, ""},
+        {"missing base file", "PRIV-2", "none", 1, kOldTail,
+         "warning: INPUT FILE OPEN ERROR !!!\nFILE : " + Path("none")},
+        {"missing block", "PRIV-1", "base.txt", 1, kOldTail,
+         "error: INPUT SOURCE ERROR !!!\nNOT FOUND - //START PRIV-1"},
+        {"unknown option", "--bogus", "base.txt", 2, kOldTail,
+         "error: Unknown option --bogus. See tarnwick --help."},
+    };
+    const fs::path module = TARNWICK_GUI_MODULE;
+    fs::copy_file(module, Path(module.filename().string()));
+    const std::string boxes = root_ + "/boxes.txt";
+    std::optional<VirtualDisplay> x11;
+    if (!FindOnPath("Xvfb").empty()) {
+        ASSERT_FALSE(x11.emplace().Name().empty()) << "Xvfb does not start";
+    }
+    for (const bool onX11 : {true, false}) {
+        if (onX11 && !x11) {
+            continue;
+        }
+        display_ = onX11 ? x11->Name() : "";
+        environment_ = {{"QT_PLUGIN_PATH", TARNWICK_TEST_QT_PLUGINS},
+                        {"QT_QPA_GENERIC_PLUGINS", (onX11 ? "recordboxes:" : "answerboxes:") + boxes}};
+        if (!onX11) {
+            environment_.emplace_back("QT_QPA_PLATFORM", "offscreen");
+        }
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name + (onX11 ? " on X11" : " offscreen"));
+            Prepare(kBase, "tail.txt", c.source);
+            fs::remove(boxes);
+            bool answered = false;
+            const RunResult result = Run({c.arguments}, false, [&](pid_t program) {
+                answered = onX11 && PressReturnInBox(program, display_);
+            });
+            EXPECT_EQ(result.status, c.status) << result;
+            EXPECT_EQ(result.out, "");
+            EXPECT_THAT(result.err, Not(HasSubstr("Set Vellicor"))) << "no console message";
+            EXPECT_EQ(ReadAll(Path("tail.txt")), c.tail);
+            EXPECT_EQ(ReadAll(boxes), c.box.empty() ? "" : "box [Set Vellicor] " + c.box + "\n");
+            if (onX11) {
+                EXPECT_EQ(answered, !c.box.empty());
+            }
+        }
+    }
+    if (!x11) {
+        GTEST_SKIP() << "Xvfb is not installed: the runs on X11 were left out";
+    }
+}
+
+#endif
 
 }  // namespace
