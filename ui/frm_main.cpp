@@ -1,5 +1,6 @@
 #include "ui/frm_main.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include "core/tail_engine.h"
 #include "core/text.h"
 #include "ui/frm_opt.h"
+#include "ui/frm_start.h"
 #include "ui/frm_view.h"
 
 namespace tarnwick {
@@ -152,6 +154,14 @@ void frmMain::ConnectHandlers() {
     connect(cmdSetOpt_, &QPushButton::clicked, this, &frmMain::cmdSetOpt_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(cmdCancel_, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+    // The start-up dialog, later too: a key and the window's context menu,
+    // which leave the designed controls as they are.
+    auto* setUp = new QAction(QStringLiteral("Set Up Tail and Base Files..."), this);
+    setUp->setObjectName(QStringLiteral("actSetUp"));
+    setUp->setShortcut(QKeySequence::New);
+    addAction(setUp);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(setUp, &QAction::triggered, this, &frmMain::OpenFirstStart);
 
     watcher_ = new QFileSystemWatcher(this);
     liveDelay_ = new QTimer(this);
@@ -239,7 +249,8 @@ void frmMain::ShowLiveMark() {
         MarkLiveButton(cmdSet_[slot], live_.outcome == LiveOutcome::Slot && live_.scan.live == slot);
         SetSlotButtonText(cmdSet_[slot], slot, state_.Caption[slot]);
     }
-    SetElidedText(lblLive_, FromLocal(LiveStatusLine(state_, live_)));
+    SetElidedText(lblLive_,
+                  state_.Source.empty() ? FirstStartHint() : FromLocal(LiveStatusLine(state_, live_)));
 }
 
 void frmMain::WatchFiles() {
@@ -337,6 +348,24 @@ void frmMain::cmdRefTo_Click() {
     }
 }
 
+bool frmMain::NothingSetUp() const {
+    return state_.Dest.empty() && state_.Source.empty();
+}
+
+void frmMain::OpenFirstStart() {
+    frmStart start(state_, services_.core, services_.dialogs,
+                   services_.findTails ? services_.findTails() : std::vector<TailCandidate>{}, this);
+    if (start.exec() != QDialog::Accepted) {
+        return;
+    }
+    state_.Dest = start.Plan().tailPath;
+    state_.Source = start.Plan().basePath;
+    txtTo_->setText(FromLocal(state_.Dest));
+    txtFrom_->setText(FromLocal(state_.Source));
+    services_.core.settings.PutProfiles({{keys::kDest, state_.Dest}, {keys::kSource, state_.Source}});
+    ShowLiveSlot();
+}
+
 void frmMain::cmdSetOpt_Click() {
     frmOpt options(state_, services_.core.settings, cmdSet_, this);
     options.move(PositionToPixels(state_.OptLeft), PositionToPixels(state_.OptTop));
@@ -425,6 +454,11 @@ int ShowMainWindow(AppState& state, WindowServices& services) {
     WhenFirstPainted(&window,
                      [] { QApplication::setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg"))); });
     window.show();
+    // The first start offers to set things up once the window is there; a
+    // later start with files set goes straight to the slots.
+    if (window.NothingSetUp()) {
+        QTimer::singleShot(0, &window, &frmMain::OpenFirstStart);
+    }
     QApplication::exec();
     return 0;
 }

@@ -32,6 +32,11 @@ public:
     // MainTop: the client area plus the design's title bar and frame.
     static constexpr int kOuterHeightTwips = 4515;
 
+    // Neither file is set: nothing has been set up yet.
+    bool NothingSetUp() const;
+    // Opens the start-up dialog and takes on the files chosen there.
+    void OpenFirstStart();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
