@@ -270,7 +270,8 @@ void frmStart::cmdRefOldBase_Click() {
 void frmStart::TailChanged() {
     const std::string path = ToLocal(Trimmed(txtTail_));
     tail_ = path.empty() ? TailReading{} : ReadTailFile(services_.files, path);
-    lblTail_->setText(path.empty() ? QString() : TailStateText(tail_));
+    lblTail_->setText(path.empty() ? QStringLiteral("Pick the file, or type its path.")
+                                   : TailStateText(tail_));
     ShowChoices();
 }
 
