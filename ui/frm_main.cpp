@@ -318,13 +318,7 @@ void frmMain::cmdSet_Click(int slot) {
 }
 
 void frmMain::cmdRefFrom_Click() {
-    FileDialogRequest request;
-    request.title = "Base File Name for Vellicor";
-    request.filter = kDialogFilter;
-    request.initialFolder = FolderOf(state_.Source);
-    request.initialName = "MailBase.TXT";
-    request.mustExist = true;
-    const std::string chosen = services_.dialogs.Ask(request);
+    const std::string chosen = services_.dialogs.Ask(BaseFileRequest(state_.Source));
     if (!chosen.empty()) {
         state_.Source = chosen;
         txtFrom_->setText(FromLocal(chosen));
@@ -428,6 +422,16 @@ void frmMain::SaveSettings() {
         {keys::kViewTop, FormatPosition(state_.ViewTop)},
         {keys::kViewLeft, FormatPosition(state_.ViewLeft)},
     });
+}
+
+FileDialogRequest BaseFileRequest(std::string_view source) {
+    FileDialogRequest request;
+    request.title = "Base File Name for Vellicor";
+    request.filter = kDialogFilter;
+    request.initialFolder = FolderOf(source);
+    request.initialName = "MailBase.TXT";
+    request.mustExist = true;
+    return request;
 }
 
 std::string FolderOf(std::string_view path) {

@@ -95,6 +95,10 @@ private:
 // The folder part of a path, for a file dialog's initial folder.
 std::string FolderOf(std::string_view path);
 
+// The open-file dialog for an existing base file, starting in the folder of
+// the base file `source`.
+FileDialogRequest BaseFileRequest(std::string_view source);
+
 // Creates the main window, runs Load, shows it and runs the event loop.
 int ShowMainWindow(AppState& state, WindowServices& services);
 

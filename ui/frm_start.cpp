@@ -30,7 +30,6 @@ namespace tarnwick {
 
 namespace {
 
-constexpr std::string_view kBaseFilter = "TEXT FILE (*.TXT)|*.txt|ALL FILE (*.*)|*.*";
 constexpr std::string_view kTailFilter = "ALL FILE (*.*)|*.*|TEXT FILE (*.TXT)|*.txt";
 constexpr const char* kBaseFileName = "MailBase.TXT";
 
@@ -230,7 +229,9 @@ void frmStart::cmdRefTail_Click() {
     request.filter = kTailFilter;
     const std::string current = ToLocal(Trimmed(txtTail_));
     request.initialFolder = FolderOf(current);
-    request.initialName = current.substr(request.initialFolder.size());
+    if (!current.empty()) {
+        request.initialName = current.substr(request.initialFolder.size());
+    }
     const std::string chosen = dialogs_.Ask(request);
     if (!chosen.empty()) {
         txtTail_->setText(FromLocal(chosen));
@@ -239,13 +240,11 @@ void frmStart::cmdRefTail_Click() {
 }
 
 void frmStart::cmdRefNewBase_Click() {
-    FileDialogRequest request;
+    FileDialogRequest request = BaseFileRequest(ToLocal(Trimmed(txtNewBase_)));
     request.save = true;
     request.title = "New Base File for Vellicor";
-    request.filter = kBaseFilter;
-    request.initialFolder = FolderOf(ToLocal(Trimmed(txtNewBase_)));
-    request.initialName = kBaseFileName;
     request.defaultExtension = "TXT";
+    request.mustExist = false;
     const std::string chosen = dialogs_.Ask(request);
     if (!chosen.empty()) {
         txtNewBase_->setText(FromLocal(chosen));
@@ -254,13 +253,7 @@ void frmStart::cmdRefNewBase_Click() {
 }
 
 void frmStart::cmdRefOldBase_Click() {
-    FileDialogRequest request;
-    request.title = "Base File Name for Vellicor";
-    request.filter = kBaseFilter;
-    request.initialFolder = FolderOf(ToLocal(Trimmed(txtOldBase_)));
-    request.initialName = kBaseFileName;
-    request.mustExist = true;
-    const std::string chosen = dialogs_.Ask(request);
+    const std::string chosen = dialogs_.Ask(BaseFileRequest(ToLocal(Trimmed(txtOldBase_))));
     if (!chosen.empty()) {
         txtOldBase_->setText(FromLocal(chosen));
         optOldBase_->setChecked(true);

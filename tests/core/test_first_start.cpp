@@ -34,15 +34,9 @@ AppState SlotTable() {
 constexpr const char* kTail = "/home/jane/.signature";
 constexpr const char* kBase = "/home/jane/Documents/MailBase.TXT";
 
-// A base file and a tail in memory, with the example's slot table.
-struct Rig {
+// Files in memory, with the example's slot table.
+struct Rig : FakeServices {
     AppState state = SlotTable();
-    RecordingMessages messages;
-    FixedClock clock{LocalTime{2026, 12, 7, 9, 30, 0}};
-    MemoryFileSystem files;
-    MemoryProfileStore store;
-    Settings settings{store, "\n"};
-    Services services{messages, clock, files, settings, "\n"};
 
     // Applies `slot` from `base` into a fresh tail: what a slot button writes.
     std::optional<std::string> Applied(const std::string& base, int slot) {

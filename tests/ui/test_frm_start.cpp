@@ -77,6 +77,7 @@ struct Outcome {
     bool keepOffered = true;  // the check box can be used
     bool accepted = true;
     std::optional<std::string> baseAfter;  // the new base path's text; none: no file
+    bool noneFound = false;                // no mail program's file found: the box starts empty
 };
 
 }  // namespace
@@ -94,6 +95,8 @@ private slots:
             << Outcome{tail, 1, false, {}, 4, false, true, true, ExampleKeeping("PRIV-3", tail)};
         QTest::newRow("a file picked, not kept")
             << Outcome{tail, -1, false, {}, -1, true, true, true, ExampleBaseText()};
+        QTest::newRow("none found, a file picked")
+            << Outcome{tail, -1, false, {}, -1, false, true, true, ExampleKeeping("PRIV-1", tail), true};
         QTest::newRow("an empty tail: nothing to keep")
             << Outcome{"\n", -1, false, {}, -1, false, false, true, ExampleBaseText()};
         QTest::newRow("no tail yet: nothing to keep")
@@ -107,12 +110,8 @@ private slots:
     }
     void outcomes() {
         QFETCH(Outcome, o);
-        RecordingMessages messages;
-        FixedClock clock{LocalTime{2026, 12, 7, 9, 30, 0}};
-        MemoryFileSystem files;
-        MemoryProfileStore store;
-        Settings settings{store, "\n"};
-        Services core{messages, clock, files, settings, "\n"};
+        FakeServices fakes;
+        MemoryFileSystem& files = fakes.files;
         DialogsByTitle dialogs;
         AppState state;
         FillSlotTable(state);
@@ -127,10 +126,15 @@ private slots:
         dialogs.answers["Tail File for Vellicor"] = kPickedTail;
         dialogs.answers["Base File Name for Vellicor"] = kOldBase;
 
-        frmStart dialog(state, core, dialogs, {{"Thunderbird, Jane", kFoundTail}, {"mutt", kOtherTail}});
+        std::vector<TailCandidate> candidates = {{"Thunderbird, Jane", kFoundTail}, {"mutt", kOtherTail}};
+        if (o.noneFound) {
+            candidates.clear();
+        }
+        frmStart dialog(state, fakes.services, dialogs, candidates);
         dialog.show();
         auto* found = dialog.findChild<QComboBox*>("cboFound");
-        QCOMPARE(found->count(), 2);
+        QCOMPARE(found->count(), static_cast<int>(candidates.size()));
+        QCOMPARE(found->isVisible(), !o.noneFound);
         if (o.found > 0) {
             found->setCurrentIndex(o.found);
             emit found->activated(o.found);
@@ -156,7 +160,7 @@ private slots:
         dialog.findChild<QPushButton*>("cmdOK")->click();
         QCOMPARE(dialog.result() == QDialog::Accepted, o.accepted);
         QCOMPARE(dialog.isVisible(), !o.accepted);
-        QCOMPARE(messages.shown.empty(), o.accepted);
+        QCOMPARE(fakes.messages.shown.empty(), o.accepted);
         const auto base = files.files.find(kNewBase);
         QCOMPARE(base != files.files.end() ? std::optional(base->second) : std::nullopt, o.baseAfter);
         if (o.tailText) {
@@ -171,16 +175,11 @@ private slots:
 
     // Every control says what it is; the texts fit.
     void everyControlIsNamed() {
-        RecordingMessages messages;
-        FixedClock clock{LocalTime{}};
-        MemoryFileSystem files;
-        MemoryProfileStore store;
-        Settings settings{store, "\n"};
-        Services core{messages, clock, files, settings, "\n"};
+        FakeServices fakes;
         DialogsByTitle dialogs;
         AppState state;
         FillSlotTable(state);
-        frmStart dialog(state, core, dialogs, {{"Thunderbird, Jane", kFoundTail}});
+        frmStart dialog(state, fakes.services, dialogs, {{"Thunderbird, Jane", kFoundTail}});
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         for (QWidget* control : dialog.findChildren<QWidget*>()) {
