@@ -250,6 +250,10 @@ bool CarryOutFirstStart(const FirstStartPlan& plan, std::string_view exampleText
     if (plan.tailPath == plan.basePath || services.files.SameFile(plan.tailPath, plan.basePath)) {
         return refuse(kTailIsBase);
     }
+    // Every slot applied would overwrite the settings.
+    if (services.files.SameFile(plan.tailPath, services.settings.Location())) {
+        return refuse(kTailIsSettings);
+    }
     if (!plan.newBase) {
         if (!services.files.OpenForReading(plan.basePath)) {
             return refuse(InputFileOpenError(plan.basePath));

@@ -62,6 +62,7 @@ inline constexpr std::string_view kNoBaseChosen =
     "Choose where the new base file goes, or an existing base file.";
 inline constexpr std::string_view kTailIsBase =
     "The tail file and the base file must be two different files.";
+inline constexpr std::string_view kTailIsSettings = "The tail file cannot be the settings file.";
 std::string BaseFileExistsError(std::string_view path);
 
 // Carries the plan out: makes the new base file, never over an existing file,

@@ -33,6 +33,7 @@ AppState SlotTable() {
 
 constexpr const char* kTail = "/home/jane/.signature";
 constexpr const char* kBase = "/home/jane/Documents/MailBase.TXT";
+constexpr const char* kSettings = "/home/jane/.config/tarnwick/Tarnwick.ini";
 
 // Files in memory, with the example's slot table.
 struct Rig : FakeServices {
@@ -183,13 +184,20 @@ TEST(CarryOutFirstStart, MakesANewBaseOnlyWhereNoFileIs) {
         {"no base chosen", {kTail, "", false, {}}, "Jane\n", {}, std::string(kNoBaseChosen), {}},
         {"the tail as base", {kTail, kTail, false, {}}, "Jane\n", {}, std::string(kTailIsBase), {}},
         {"a failed write", {kTail, kBase, true, {}}, {}, {}, OutputFileWriteError(kBase), {}, true},
+        {"the settings file as tail",
+         {kSettings, kBase, true, {}},
+         "[FILES]\n",
+         {},
+         std::string(kTailIsSettings),
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig;
         rig.files.failCommits = c.failCommit;
+        rig.store.location = kSettings;
         if (c.tail) {
-            rig.files.files[kTail] = *c.tail;
+            rig.files.files[c.plan.tailPath] = *c.tail;
         }
         if (c.baseBefore) {
             rig.files.files[kBase] = *c.baseBefore;
@@ -205,7 +213,7 @@ TEST(CarryOutFirstStart, MakesANewBaseOnlyWhereNoFileIs) {
         const auto base = rig.files.files.find(kBase);
         EXPECT_EQ(base != rig.files.files.end() ? std::optional(base->second) : std::nullopt, c.baseAfter);
         if (c.tail) {
-            EXPECT_EQ(rig.files.files[kTail], *c.tail) << "the tail is only read";
+            EXPECT_EQ(rig.files.files[c.plan.tailPath], *c.tail) << "the tail is only read";
         }
     }
 }
