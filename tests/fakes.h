@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "core/services.h"
+#include "core/settings.h"
+#include "core/startup.h"
 
 namespace tarnwick::testing {
 
@@ -172,6 +174,16 @@ class RecordingProgram final : public ProgramControl {
 public:
     void EndProgram() override { ++ends; }
     int ends = 0;
+};
+
+// The core's services over the fakes above, writing LF line ends.
+struct FakeServices {
+    RecordingMessages messages;
+    FixedClock clock{LocalTime{2026, 12, 7, 9, 30, 0}};
+    MemoryFileSystem files;
+    MemoryProfileStore store;
+    Settings settings{store, "\n"};
+    Services services{messages, clock, files, settings, "\n"};
 };
 
 }  // namespace tarnwick::testing

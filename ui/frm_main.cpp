@@ -1,5 +1,6 @@
 #include "ui/frm_main.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include "core/tail_engine.h"
 #include "core/text.h"
 #include "ui/frm_opt.h"
+#include "ui/frm_start.h"
 #include "ui/frm_view.h"
 
 namespace tarnwick {
@@ -152,6 +154,14 @@ void frmMain::ConnectHandlers() {
     connect(cmdSetOpt_, &QPushButton::clicked, this, &frmMain::cmdSetOpt_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(cmdCancel_, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+    // The start-up dialog, later too: a key and the window's context menu,
+    // which leave the designed controls as they are.
+    auto* setUp = new QAction(QStringLiteral("Set Up Tail and Base Files..."), this);
+    setUp->setObjectName(QStringLiteral("actSetUp"));
+    setUp->setShortcut(QKeySequence::New);
+    addAction(setUp);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(setUp, &QAction::triggered, this, &frmMain::OpenFirstStart);
 
     watcher_ = new QFileSystemWatcher(this);
     liveDelay_ = new QTimer(this);
@@ -239,7 +249,8 @@ void frmMain::ShowLiveMark() {
         MarkLiveButton(cmdSet_[slot], live_.outcome == LiveOutcome::Slot && live_.scan.live == slot);
         SetSlotButtonText(cmdSet_[slot], slot, state_.Caption[slot]);
     }
-    SetElidedText(lblLive_, FromLocal(LiveStatusLine(state_, live_)));
+    SetElidedText(lblLive_,
+                  state_.Source.empty() ? FirstStartHint() : FromLocal(LiveStatusLine(state_, live_)));
 }
 
 void frmMain::WatchFiles() {
@@ -307,13 +318,7 @@ void frmMain::cmdSet_Click(int slot) {
 }
 
 void frmMain::cmdRefFrom_Click() {
-    FileDialogRequest request;
-    request.title = "Base File Name for Vellicor";
-    request.filter = kDialogFilter;
-    request.initialFolder = FolderOf(state_.Source);
-    request.initialName = "MailBase.TXT";
-    request.mustExist = true;
-    const std::string chosen = services_.dialogs.Ask(request);
+    const std::string chosen = services_.dialogs.Ask(BaseFileRequest(state_.Source));
     if (!chosen.empty()) {
         state_.Source = chosen;
         txtFrom_->setText(FromLocal(chosen));
@@ -335,6 +340,24 @@ void frmMain::cmdRefTo_Click() {
         txtTo_->setText(FromLocal(chosen));
         ShowLiveSlot();
     }
+}
+
+bool frmMain::NothingSetUp() const {
+    return state_.Dest.empty() && state_.Source.empty();
+}
+
+void frmMain::OpenFirstStart() {
+    frmStart start(state_, services_.core, services_.dialogs,
+                   services_.findTails ? services_.findTails() : std::vector<TailCandidate>{}, this);
+    if (start.exec() != QDialog::Accepted) {
+        return;
+    }
+    state_.Dest = start.Plan().tailPath;
+    state_.Source = start.Plan().basePath;
+    txtTo_->setText(FromLocal(state_.Dest));
+    txtFrom_->setText(FromLocal(state_.Source));
+    services_.core.settings.PutProfiles({{keys::kDest, state_.Dest}, {keys::kSource, state_.Source}});
+    ShowLiveSlot();
 }
 
 void frmMain::cmdSetOpt_Click() {
@@ -401,6 +424,16 @@ void frmMain::SaveSettings() {
     });
 }
 
+FileDialogRequest BaseFileRequest(std::string_view source) {
+    FileDialogRequest request;
+    request.title = "Base File Name for Vellicor";
+    request.filter = kDialogFilter;
+    request.initialFolder = FolderOf(source);
+    request.initialName = "MailBase.TXT";
+    request.mustExist = true;
+    return request;
+}
+
 std::string FolderOf(std::string_view path) {
     if (path.empty()) {
         // Nothing chosen yet: the user's own folder is where files live.
@@ -425,6 +458,11 @@ int ShowMainWindow(AppState& state, WindowServices& services) {
     WhenFirstPainted(&window,
                      [] { QApplication::setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg"))); });
     window.show();
+    // The first start offers to set things up once the window is there; a
+    // later start with files set goes straight to the slots.
+    if (window.NothingSetUp()) {
+        QTimer::singleShot(0, &window, &frmMain::OpenFirstStart);
+    }
     QApplication::exec();
     return 0;
 }

@@ -14,6 +14,7 @@
 
 #include "core/services.h"
 #include "core/startup.h"
+#include "ui/frm_start.h"
 
 class QLabel;
 class QPushButton;
@@ -26,6 +27,7 @@ struct WindowServices {
     Services& core;
     FileDialogs& dialogs;
     ProgramControl& program;
+    TailFinder findTails = {};  // none: no tail files are offered
 };
 
 inline constexpr int kTwipsPerPixel = 15;
