@@ -110,6 +110,7 @@ void frmMain::CreateControls() {
         const std::string name = "cmdSet" + std::to_string(slot);
         cmdSet_[slot] =
             AddButton(this, name.c_str(), QString(), TwipsRect(kSlotLeft[slot], kSlotTop[slot], 2175, 495));
+        ExposeLiveState(cmdSet_[slot]);
     };
     addSlot(0);
     addSlot(1);

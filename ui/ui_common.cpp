@@ -177,6 +177,7 @@ void MarkLiveButton(QPushButton* button, bool live) {
     font.setBold(live);
     button->setFont(font);
     button->setAccessibleDescription(live ? QStringLiteral("live") : QString());
+    SetLiveState(button, live);
 }
 
 void SetElidedText(QLabel* label, const QString& text) {

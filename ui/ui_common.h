@@ -100,7 +100,8 @@ void SetSlotButtonText(QPushButton* button, int slot, std::string_view caption);
 // Marks the button of the slot the tail file holds: a check-mark icon in the
 // theme's selection colours and bold text, which read at a glance in every
 // colour theme, high-contrast ones included. Set the text
-// again afterwards: the mark takes room from it.
+// again afterwards: the mark takes room from it. A screen reader hears the
+// mark as the checked state (ExposeLiveState) and the description "live".
 void MarkLiveButton(QPushButton* button, bool live);
 
 // Sets a label's text, cut in the middle where it is too long for the label;

@@ -128,7 +128,7 @@ void WriteBoth(Rig& rig, const QString& path, const char* text, bool inPlace = f
 }
 
 // Which slot buttons carry the live mark: the icon and bold text, their
-// text and name kept.
+// text and name kept; a screen reader must hear the same mark.
 QList<int> MarkedSlots(Rig& rig) {
     QList<int> marked;
     for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -141,6 +141,11 @@ QList<int> MarkedSlots(Rig& rig) {
         if (button->text() != FromLocal(ButtonText(slot, rig.state.Caption[slot])) ||
             AccessibleName(button) != FromLocal(rig.state.Caption[slot])) {
             marked << 100 + slot;
+        }
+        const QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(button);
+        if (heard->state().checked != shown ||
+            (heard->text(QAccessible::Description) == QStringLiteral("live")) != shown) {
+            marked << 200 + slot;
         }
     }
     return marked;
@@ -357,6 +362,8 @@ private slots:
         QTest::addColumn<Live>("live");
         QTest::newRow("open: no tail yet") << Live{std::nullopt, "", -1, "Live: no tail file yet"};
         QTest::newRow("applied with No Stop") << Live{"Hello!\n", "apply", 0, "Live: Set Official 1"};
+        QTest::newRow("applied by a screen reader's press")
+            << Live{"Hello!\n", "press", 0, "Live: Set Official 1"};
         QTest::newRow("preview saved") << Live{"Hello\n", "save", 1, "Live: Set Official 2, 2026.12.06"};
         QTest::newRow("edited preview saved")
             << Live{"Hello\n", "edit and save", -1, "Live: none of the seven"};
@@ -374,6 +381,11 @@ private slots:
         rig.Open();
         if (live.action == "apply") {
             rig.Find<QPushButton>("cmdSet0")->click();
+        } else if (live.action == "press") {
+            QAccessible::queryAccessibleInterface(rig.Find("cmdSet0"))
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::pressAction());
+            QVERIFY(QTest::qWaitFor([&] { return rig.files.files[kTail] == "Hello\n"; }));
         } else if (live.action == "rename") {
             QTimer::singleShot(0, [] {
                 QWidget* options = QApplication::activeModalWidget();
