@@ -19,6 +19,7 @@
 #include "core/settings.h"
 #include "core/tail_engine.h"
 #include "core/text.h"
+#include "ui/accessible.h"
 #include "ui/frm_opt.h"
 #include "ui/frm_start.h"
 #include "ui/frm_view.h"
@@ -89,6 +90,7 @@ frmMain::frmMain(AppState& state, WindowServices& services) : state_(state), ser
         this, {QStringLiteral("frmMain"), QStringLiteral("Set Vellicor"), QStringLiteral("envelope.svg"),
                kClientWidthTwips, kClientHeightTwips, kBackground});
     CreateControls();
+    NameControls();
     ConnectHandlers();
     Load();
 }
@@ -110,6 +112,7 @@ void frmMain::CreateControls() {
         const std::string name = "cmdSet" + std::to_string(slot);
         cmdSet_[slot] =
             AddButton(this, name.c_str(), QString(), TwipsRect(kSlotLeft[slot], kSlotTop[slot], 2175, 495));
+        ExposeLiveState(cmdSet_[slot]);
     };
     addSlot(0);
     addSlot(1);
@@ -142,6 +145,29 @@ void frmMain::CreateControls() {
         previous = next;
     }
     txtTo_->setFocus();
+}
+
+void frmMain::NameControls() {
+    // What a screen reader calls each control: what it is or does, and the
+    // caption's words where they are more than a symbol. The slot buttons
+    // take their names from their captions (SetSlotButtonText).
+    txtTo_->setAccessibleName(QStringLiteral("Tail file (Dest)"));
+    cmdRefTo_->setAccessibleName(QStringLiteral("Choose the tail file"));
+    txtFrom_->setAccessibleName(QStringLiteral("Base file (Source)"));
+    cmdRefFrom_->setAccessibleName(QStringLiteral("Choose the base file"));
+    cmdCancel_->setAccessibleName(QStringLiteral("Cancel without saving"));
+    cmdSetOpt_->setAccessibleName(QStringLiteral("Rename the slot buttons (Option)"));
+    chkNoMsg_->setAccessibleName(QStringLiteral("No success message (No Msg)"));
+    chkNoStop_->setAccessibleName(QStringLiteral("Stay open after a slot (No Stop)"));
+    cmdExit_->setAccessibleName(QStringLiteral("Exit and save the settings"));
+    chkView_->setAccessibleName(QStringLiteral("Preview instead of writing (PreView)"));
+    chkEdit_->setAccessibleName(QStringLiteral("Edit the preview (PreEdit)"));
+    // A screen reader names a box after its label, so the label reads as the box.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr) {
+            label->setAccessibleName(label->buddy()->accessibleName());
+        }
+    }
 }
 
 void frmMain::ConnectHandlers() {

@@ -43,6 +43,7 @@ protected:
 
 private:
     void CreateControls();
+    void NameControls();
     void ConnectHandlers();
     void Load();
     frmView& PreviewWindow();

@@ -51,6 +51,7 @@ frmOpt::frmOpt(AppState& state, Settings& settings, const std::array<QPushButton
         this, {QStringLiteral("frmOpt"), QStringLiteral("Set Vellicor Option"), QStringLiteral("mailbox.svg"),
                kClientWidthTwips, kClientHeightTwips, kWindowColour});
     CreateControls();
+    NameControls();
     Load();
     cmdSet_[0]->setFocus();
 }
@@ -124,10 +125,24 @@ void frmOpt::CreateControls() {
     connect(cmdCancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void frmOpt::NameControls() {
+    // A row's controls say which slot they belong to; the preview buttons
+    // take their names from the captions (SetSlotButtonText).
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const QString key = FromLocal(kSlotKeyNames[slot]);
+        cmdSet_[slot]->setAccessibleName(QStringLiteral("Select the caption of %1").arg(key));
+        txtUpdate_[slot]->setAccessibleName(QStringLiteral("Caption of %1").arg(key));
+        cmdPrev_[slot]->setAccessibleDescription(QStringLiteral("How the button of %1 will read").arg(key));
+    }
+    cmdUpdate_->setAccessibleName(QStringLiteral("Update the captions"));
+    cmdCancel_->setAccessibleName(QStringLiteral("Cancel without changes"));
+}
+
 void frmOpt::Load() {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (mainButtons_[slot] != nullptr) {
             cmdPrev_[slot]->setText(mainButtons_[slot]->text());
+            cmdPrev_[slot]->setAccessibleName(mainButtons_[slot]->accessibleName());
         }
         // Setting the text runs the Change handler, which redraws the
         // preview from it; the box then starts out as untouched.

@@ -25,6 +25,7 @@ public:
 
 private:
     void CreateControls();
+    void NameControls();
     void Load();
     void txtUpdate_Change(int slot);
     void cmdSet_Click(int slot);

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "core/settings.h"
+#include "ui/accessible.h"
 
 // The resources sit in a static library, whose registration is not linked in
 // unless something names it; this must be outside any namespace.
@@ -157,6 +158,7 @@ void SetSlotButtonText(QPushButton* button, int slot, std::string_view caption) 
     const QString whole = FromLocal(caption);
     const QString accessKey = FromLocal(ButtonText(slot, {}));
     button->setToolTip(whole);
+    button->setAccessibleName(SlotName(slot, caption));
     button->setText(whole + accessKey);
     // The caption gives up what the text is too wide by, and again should
     // the ellipsis itself not fit.
@@ -175,10 +177,12 @@ void MarkLiveButton(QPushButton* button, bool live) {
     font.setBold(live);
     button->setFont(font);
     button->setAccessibleDescription(live ? QStringLiteral("live") : QString());
+    SetLiveState(button, live);
 }
 
 void SetElidedText(QLabel* label, const QString& text) {
     label->setToolTip(text);
+    label->setAccessibleName(text);
     label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
 }
 

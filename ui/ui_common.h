@@ -95,17 +95,19 @@ QLabel* AddNotice(QWidget* window, int rightTwips, int topTwips, int heightTwips
 
 // A slot button's text: the caption and its access key (ButtonText). A
 // caption too long for the button loses its end to an ellipsis, so that its
-// start and the " (3)" stay in sight; the tooltip holds the whole caption.
+// start and the " (3)" stay in sight; the tooltip holds the whole caption,
+// and so does the name a screen reader reads (SlotName).
 void SetSlotButtonText(QPushButton* button, int slot, std::string_view caption);
 
 // Marks the button of the slot the tail file holds: a check-mark icon in the
 // theme's selection colours and bold text, which read at a glance in every
 // colour theme, high-contrast ones included. Set the text
-// again afterwards: the mark takes room from it.
+// again afterwards: the mark takes room from it. A screen reader hears the
+// mark as the checked state (ExposeLiveState) and the description "live".
 void MarkLiveButton(QPushButton* button, bool live);
 
 // Sets a label's text, cut in the middle where it is too long for the label;
-// the tooltip holds the whole text.
+// the tooltip and the name a screen reader reads hold the whole text.
 void SetElidedText(QLabel* label, const QString& text);
 
 // Moves a window whose frame would be wholly off every screen onto the

@@ -19,6 +19,7 @@
 #include "core/ini.h"
 #include "core/settings.h"
 #include "tests/fakes.h"
+#include "tests/ui/accessible.h"
 #include "tests/ui/tab_order.h"
 #include "ui/frm_main.h"
 #include "ui/frm_view.h"
@@ -127,29 +128,38 @@ void WriteBoth(Rig& rig, const QString& path, const char* text, bool inPlace = f
 }
 
 // Which slot buttons carry the live mark: the icon and bold text, their
-// text kept.
+// text and name kept; a screen reader must hear the same mark.
 QList<int> MarkedSlots(Rig& rig) {
     QList<int> marked;
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        const QPushButton* button = rig.Find<QPushButton>(QStringLiteral("cmdSet%1").arg(slot));
-        if (!button->icon().isNull() && button->font().bold()) {
+        QPushButton* button = rig.Find<QPushButton>(QStringLiteral("cmdSet%1").arg(slot));
+        const bool shown = !button->icon().isNull() && button->font().bold();
+        if (shown) {
             marked << slot;
         }
-        if (button->text() != FromLocal(ButtonText(slot, rig.state.Caption[slot]))) {
-            marked << 100 + slot;  // a changed text shows as a slot that cannot be
+        // Changes show as slots that cannot be.
+        if (button->text() != FromLocal(ButtonText(slot, rig.state.Caption[slot])) ||
+            AccessibleName(button) != FromLocal(rig.state.Caption[slot])) {
+            marked << 100 + slot;
+        }
+        const QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(button);
+        if (heard->state().checked != shown ||
+            (heard->text(QAccessible::Description) == QStringLiteral("live")) != shown) {
+            marked << 200 + slot;
         }
     }
     return marked;
 }
 
-// The whole caption is the tooltip; the text keeps the caption's start and
-// the access key, and fits.
-void CheckLongCaption(const QPushButton* button, int slot) {
+// The whole caption is the tooltip and the name; the text keeps the
+// caption's start and the access key, and fits.
+void CheckLongCaption(QPushButton* button, int slot) {
     QCOMPARE(button->toolTip(), QString::fromLatin1(kLongCaption));
     QVERIFY2(button->text().startsWith(QStringLiteral("Weekend")), qPrintable(button->text()));
     QVERIFY2(button->text().endsWith(QStringLiteral(" (&%1)").arg(slot)), qPrintable(button->text()));
     QVERIFY(button->text().contains(QChar(0x2026)));
     QVERIFY(button->sizeHint().width() <= button->width());
+    QCOMPARE(AccessibleName(button), QString::fromLatin1(kLongCaption));
 }
 
 }  // namespace
@@ -352,6 +362,8 @@ private slots:
         QTest::addColumn<Live>("live");
         QTest::newRow("open: no tail yet") << Live{std::nullopt, "", -1, "Live: no tail file yet"};
         QTest::newRow("applied with No Stop") << Live{"Hello!\n", "apply", 0, "Live: Set Official 1"};
+        QTest::newRow("applied by a screen reader's press")
+            << Live{"Hello!\n", "press", 0, "Live: Set Official 1"};
         QTest::newRow("preview saved") << Live{"Hello\n", "save", 1, "Live: Set Official 2, 2026.12.06"};
         QTest::newRow("edited preview saved")
             << Live{"Hello\n", "edit and save", -1, "Live: none of the seven"};
@@ -369,6 +381,11 @@ private slots:
         rig.Open();
         if (live.action == "apply") {
             rig.Find<QPushButton>("cmdSet0")->click();
+        } else if (live.action == "press") {
+            QAccessible::queryAccessibleInterface(rig.Find("cmdSet0"))
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::pressAction());
+            QVERIFY(QTest::qWaitFor([&] { return rig.files.files[kTail] == "Hello\n"; }));
         } else if (live.action == "rename") {
             QTimer::singleShot(0, [] {
                 QWidget* options = QApplication::activeModalWidget();
@@ -492,15 +509,47 @@ private slots:
         rig.Open();
         CheckLongCaption(rig.Find<QPushButton>("cmdSet1"), 1);
         // The status line, too, keeps the whole text as its tooltip and fits.
-        const QLabel* status = rig.Find<QLabel>("Label4");
+        QLabel* status = rig.Find<QLabel>("Label4");
         QCOMPARE(status->toolTip(), QStringLiteral("Live: %1, 2001.02.03").arg(kLongCaption));
+        QCOMPARE(AccessibleName(status), status->toolTip());
         QVERIFY(status->text().contains(QChar(0x2026)));
         QVERIFY(status->fontMetrics().horizontalAdvance(status->text()) <= status->width());
         rig.Find<QCheckBox>("chkView")->click();
         rig.Find<QPushButton>("cmdSet1")->click();
         CheckLongCaption(rig.View()->findChild<QPushButton*>("cmdSet"), 1);
+        QCOMPARE(AccessibleName(rig.View()->findChild<QPlainTextEdit*>("txtView")),
+                 QStringLiteral("Preview of %1").arg(kLongCaption));
         // A short caption is shown whole.
         QCOMPARE(rig.Find<QPushButton>("cmdSet0")->text(), QStringLiteral("Set Official 1 (&0)"));
+    }
+
+    // Every control the focus reaches says what it is, in plain words.
+    void everyControlIsNamed() {
+        Rig rig;
+        rig.state.Caption[3] = kLongCaption;
+        rig.Open();
+        QCOMPARE(FocusableNames(rig.window.get()),
+                 (QMap<QString, QString>{{"txtTo", "Tail file (Dest)"},
+                                         {"cmdRefTo", "Choose the tail file"},
+                                         {"txtFrom", "Base file (Source)"},
+                                         {"cmdRefFrom", "Choose the base file"},
+                                         {"cmdSet0", "Set Official 1"},
+                                         {"cmdSet1", "Set Official 2"},
+                                         {"cmdCancel", "Cancel without saving"},
+                                         {"cmdSet2", "Set Private 1"},
+                                         {"cmdSet3", kLongCaption},
+                                         {"cmdSet4", "Set Private 3"},
+                                         {"cmdSet5", "Set Private 4"},
+                                         {"cmdSet6", "Set Private 5"},
+                                         {"cmdSetOpt", "Rename the slot buttons (Option)"},
+                                         {"chkNoMsg", "No success message (No Msg)"},
+                                         {"chkNoStop", "Stay open after a slot (No Stop)"},
+                                         {"cmdExit", "Exit and save the settings"},
+                                         {"chkView", "Preview instead of writing (PreView)"},
+                                         {"chkEdit", "Edit the preview (PreEdit)"}}));
+        // A screen reader names a box after its label: the two must agree.
+        QCOMPARE(AccessibleName(rig.Find("Label1")), QStringLiteral("Tail file (Dest)"));
+        QCOMPARE(AccessibleName(rig.Find("Label2")), QStringLiteral("Base file (Source)"));
     }
 
     void dialogs_data() {

@@ -11,6 +11,7 @@
 
 #include "core/settings.h"
 #include "tests/fakes.h"
+#include "tests/ui/accessible.h"
 #include "tests/ui/tab_order.h"
 #include "ui/frm_opt.h"
 #include "ui/ui_common.h"
@@ -109,7 +110,11 @@ private slots:
             "Set Official 1", "Work",          "",
             "  Home  ",       "Set Private 3", "Weekend with a rather long caption text",
             "日本語"};
+        // Named with the whole caption, or the key name where it is blank.
+        const std::array<const char*, kSlotCount> names = {"Set Official 1", "Work",      "PRIV-1", "Home",
+                                                           "Set Private 3",  captions[5], "日本語"};
         for (int slot = 0; slot < kSlotCount; ++slot) {
+            QCOMPARE(AccessibleName(rig.buttons[slot]), QString(names[slot]));
             QCOMPARE(rig.buttons[slot]->text(), previews[slot]);
             QCOMPARE(rig.state.Caption[slot], captions[slot]);
             std::string value;
@@ -122,6 +127,9 @@ private slots:
         QVERIFY(previews[5].startsWith("Weekend") && previews[5].endsWith(QString::fromUtf8("\u2026 (&5)")));
         QCOMPARE(rig.buttons[5]->toolTip(), QString(captions[5]));
         QCOMPARE(rig.find("cmdPrev", 5)->toolTip(), QString(captions[5]));
+        // Opened again, the preview of the blank caption reads as its button does.
+        frmOpt again(rig.state, rig.settings, rig.buttons, &rig.main);
+        QCOMPARE(AccessibleName(again.findChild<QPushButton*>("cmdPrev2")), QString("PRIV-1"));
     }
 
     void captionsTurnRedAtTheFirstEdit() {
@@ -134,6 +142,7 @@ private slots:
         QCOMPARE(rig.colour(4), QColor(255, 0, 0));
         QCOMPARE(rig.colour(3), QColor(0, 0, 255));
         QCOMPARE(rig.find("cmdPrev", 4)->text(), QString("Set Private 3x (&4)"));
+        QCOMPARE(AccessibleName(rig.find("cmdPrev", 4)), QString("Set Private 3x"));
         QCOMPARE(rig.find("cmdSet", 6)->text(), QString("PRIV-5 (&G)"));
         QCOMPARE(rig.options->windowTitle() + " / " + rig.find<QLabel>("Label1")->text(),
                  QString("Set Vellicor Option / Set Private Button Caption"));
@@ -142,6 +151,15 @@ private slots:
             QString("cmdSet0 txtUpdate0 cmdSet1 txtUpdate1 cmdSet2 txtUpdate2 cmdSet3 txtUpdate3 cmdSet4 "
                     "txtUpdate4 cmdSet5 txtUpdate5 cmdSet6 txtUpdate6 cmdUpdate cmdCancel"));
         QCOMPARE(rig.buttons[4]->text(), QString("Set Private 3 (&4)"));
+        // Each row's controls name their slot.
+        QMap<QString, QString> names{{"cmdUpdate", "Update the captions"},
+                                     {"cmdCancel", "Cancel without changes"}};
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            const QString key = QString::fromLatin1(kSlotKeyNames[slot]);
+            names.insert(QStringLiteral("cmdSet%1").arg(slot), "Select the caption of " + key);
+            names.insert(QStringLiteral("txtUpdate%1").arg(slot), "Caption of " + key);
+        }
+        QCOMPARE(FocusableNames(rig.options.get()), names);
     }
 };
 
