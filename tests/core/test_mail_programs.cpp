@@ -1,0 +1,262 @@
+// The mail programs' configuration readers, on excerpts the programs wrote
+// or read, as they are and with single lines changed.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/find_tails.h"
+#include "core/mail_programs.h"
+#include "tests/fakes.h"
+#include "tests/file_helpers.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::FixedClock;
+using testing::MemoryFileSystem;
+using testing::MemoryProfileStore;
+using testing::RecordingMessages;
+using testing::RecordingOutput;
+
+constexpr std::string_view kHome = "/home/jane";
+
+using Reader = std::vector<MailTail> (*)(std::string_view text);
+
+std::vector<MailTail> Thunderbird(std::string_view text) {
+    return ReadGeckoPrefs(text, "Thunderbird");
+}
+std::vector<MailTail> Mutt(std::string_view text) {
+    return ReadMuttrc(text, "mutt", kHome);
+}
+std::vector<MailTail> Aerc(std::string_view text) {
+    return ReadAercAccounts(text, kHome);
+}
+
+std::string Fixture(const std::string& name) {
+    return ::tarnwick::testing::ReadAll(std::string(TARNWICK_MAIL_FIXTURES) + "/" + name);
+}
+
+struct ReaderCase {
+    const char* name;
+    Reader read;
+    const char* fixture;
+    std::vector<std::pair<std::string, std::string>> edits;  // each replaces one text of the fixture
+    std::vector<MailTail> expected;
+};
+
+void PrintTo(const ReaderCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class MailReaderTest : public ::testing::TestWithParam<ReaderCase> {};
+
+TEST_P(MailReaderTest, FindsTheFileSignatures) {
+    const ReaderCase& c = GetParam();
+    std::string text = Fixture(c.fixture);
+    ASSERT_FALSE(text.empty()) << c.fixture;
+    for (const auto& [from, to] : c.edits) {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    }
+    EXPECT_EQ(c.read(text), c.expected);
+}
+
+const MailTail kThunderbirdWork{"Thunderbird", "Jane Doe <jane@example.org>", "/home/jane/sigs/work.txt"};
+const MailTail kThunderbirdClub{"Thunderbird", "J\xC3\xBCrgen \"Jay\" Doe <club@example.org>",
+                                "/home/jane/Mail signatures/J\xC3\xBCrgen\\club.txt"};
+const std::string kId1File = R"(user_pref("mail.identity.id1.sig_file", "/home/jane/sigs/work.txt");)";
+
+const MailTail kClawsWork{"Claws Mail", "Jane Doe <jane@example.org>", "/home/jane/sigs/work.txt"};
+const MailTail kClawsNotes{"Claws Mail", "J\xC3\xBCrgen Doe <notes@example.org>",
+                           "/home/jane/Mail signatures/notes=1.txt"};
+const std::pair<std::string, std::string> kClawsNotesAsFile{"signature_type=2", "signature_type=0"};
+
+const MailTail kMuttDefault{"mutt", "Jane Doe <jane@example.org>", "/home/jane/sigs/work.txt"};
+const MailTail kMuttAnyHook{"mutt", "send-hook .", "/home/jane/sigs/work.txt"};
+const MailTail kMuttClubHook{"mutt", "send-hook ~f club@example.org", "/home/jane/Mail signatures/club.txt"};
+const std::string kMuttSet = "set signature=\"~/sigs/work.txt\"\t# the work signature";
+
+const MailTail kAercPersonal{"aerc", "Personal", "/home/jane/sigs/personal.txt"};
+const MailTail kAercClub{"aerc", "Club", "/home/jane/Mail signatures/club.txt"};
+
+const ReaderCase kReaderCases[] = {
+    // Thunderbird: three identities, the second attaches no file.
+    {"ThunderbirdAsWritten", Thunderbird, "thunderbird-prefs.js", {}, {kThunderbirdWork, kThunderbirdClub}},
+    {"ThunderbirdNoFileSignature",
+     Thunderbird,
+     "thunderbird-prefs.js",
+     {{"id1.attach_signature\", true", "id1.attach_signature\", false"},
+      {"id3.attach_signature\", true", "id3.attach_signature\", false"}},
+     {}},
+    {"ThunderbirdCommentedOut",
+     Thunderbird,
+     "thunderbird-prefs.js",
+     {{"user_pref(\"mail.identity.id1.attach", "// user_pref(\"mail.identity.id1.attach"}},
+     {kThunderbirdClub}},
+    {"ThunderbirdBrokenLine",
+     Thunderbird,
+     "thunderbird-prefs.js",
+     {{kId1File, R"(user_pref("mail.identity.id1.sig_file", "/home/jane/sigs/wo)"}},
+     {kThunderbirdClub}},
+    {"ThunderbirdSpacedAndEscaped",
+     Thunderbird,
+     "thunderbird-prefs.js",
+     {{kId1File,
+       R"(  user_pref ( 'mail.identity.id1.sig_file' ,"/x/\u00C4\x41 \ud83d\ude00\ud800.txt" ) ;)"}},
+     {{"Thunderbird", "Jane Doe <jane@example.org>",
+       "/x/\xC3\x84"
+       "A \xF0\x9F\x98\x80\xEF\xBF\xBD.txt"},
+      kThunderbirdClub}},
+    // Claws Mail: a file, a command and a text signature.
+    {"ClawsAsWritten", ReadClawsAccounts, "claws-mail-accountrc", {}, {kClawsWork}},
+    {"ClawsSeveralFiles",
+     ReadClawsAccounts,
+     "claws-mail-accountrc",
+     {kClawsNotesAsFile},
+     {kClawsWork, kClawsNotes}},
+    {"ClawsNoFileSignature",
+     ReadClawsAccounts,
+     "claws-mail-accountrc",
+     {{"signature_type=0", "signature_type=2"}},
+     {}},
+    {"ClawsBrokenHeading",
+     ReadClawsAccounts,
+     "claws-mail-accountrc",
+     {{"[Account: 1]", "[Account: 1"}, kClawsNotesAsFile},
+     {kClawsNotes}},
+    // mutt: a top-level signature, two hooks with files, one with a command.
+    {"MuttAsWritten", Mutt, "mutt-muttrc", {}, {kMuttDefault, kMuttAnyHook, kMuttClubHook}},
+    {"MuttCommentedOut", Mutt, "mutt-muttrc", {{kMuttSet, "#" + kMuttSet}}, {kMuttAnyHook, kMuttClubHook}},
+    {"MuttUnsetLater",
+     Mutt,
+     "mutt-muttrc",
+     {{"send-hook .", "unset signature\nsend-hook ."}},
+     {kMuttAnyHook, kMuttClubHook}},
+    // mutt reads an unclosed quote to the line's end.
+    {"MuttBrokenQuote",
+     Mutt,
+     "mutt-muttrc",
+     {{kMuttSet, "set signature=\"~/sigs/work.txt\t# the work signature"}},
+     {{"mutt", "Jane Doe <jane@example.org>", "/home/jane/sigs/work.txt\t# the work signature"},
+      kMuttAnyHook,
+      kMuttClubHook}},
+    {"MuttContinuedWithHome",
+     Mutt,
+     "mutt-muttrc",
+     {{kMuttSet, "set from=x@example.org ; set signature = \\\n$HOME/sigs/a\\ b.txt#c"}},
+     {{"mutt", "Jane Doe <x@example.org>", "/home/jane/sigs/a b.txt"}, kMuttAnyHook, kMuttClubHook}},
+    {"MuttBackquoted",
+     Mutt,
+     "mutt-muttrc",
+     {{kMuttSet, "set signature=`echo ~/sigs/work.txt`"}},
+     {kMuttAnyHook, kMuttClubHook}},
+    {"NeoMuttCommandOnly", Mutt, "neomutt-neomuttrc", {}, {}},
+    // aerc: two files; the second account runs a command.
+    {"AercAsWritten", Aerc, "aerc-accounts.conf", {}, {kAercPersonal, kAercClub}},
+    {"AercBrokenHeading", Aerc, "aerc-accounts.conf", {{"[Club]", "[Club"}}, {kAercPersonal}},
+    {"AercQuotedAndComment",
+     Aerc,
+     "aerc-accounts.conf",
+     {{"~/sigs/personal.txt", "\"~/sigs/per;sonal.txt\""},
+      {"/home/jane/Mail signatures/club.txt", "~/club.txt ; an old one"}},
+     {{"aerc", "Personal", "/home/jane/sigs/per;sonal.txt"}, {"aerc", "Club", "/home/jane/club.txt"}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Excerpts, MailReaderTest, ::testing::ValuesIn(kReaderCases),
+                         [](const ::testing::TestParamInfo<ReaderCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(GeckoProfiles, RelativeAndAbsolute) {
+    const std::string text = Fixture("thunderbird-profiles.ini");
+    const std::vector<GeckoProfile> expected = {{"aiq9n0o8.default-release", true}, {"/tmp/ff/tb", false}};
+    EXPECT_EQ(ReadGeckoProfiles(text), expected);
+    std::string broken = text;
+    broken.replace(broken.find("[Profile0]"), 10, "[Profile0");
+    EXPECT_EQ(ReadGeckoProfiles(broken), std::vector<GeckoProfile>{expected.front()});
+}
+
+TEST(ExpandHome, OnlyATildeOfItsOwn) {
+    struct Case {
+        const char* path;
+        const char* home;
+        const char* expanded;
+    };
+    const Case cases[] = {
+        {"~", "/home/jane", "/home/jane"},
+        {"~/a", "/home/jane/", "/home/jane/a"},
+        {"~\\a", "C:\\Users\\jane", "C:\\Users\\jane\\a"},
+        {"~joe/a", "/home/jane", "~joe/a"},
+        {"/a/~/b", "/home/jane", "/a/~/b"},
+        {"~/a", "", "~/a"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExpandHome(c.path, c.home), c.expanded) << c.path;
+    }
+}
+
+// Mail program files held in memory.
+class FakeMailFiles final : public MailConfigFiles {
+public:
+    explicit FakeMailFiles(MemoryFileSystem& files) : files_(files) {}
+    std::vector<MailConfigFile> Read() override { return configs; }
+    std::string HomeFolder() override { return std::string(kHome); }
+    bool Exists(const std::string& path) override { return files_.files.contains(path); }
+
+    std::vector<MailConfigFile> configs;
+
+private:
+    MemoryFileSystem& files_;
+};
+
+class FindTailsTest : public ::testing::Test {
+protected:
+    int Run(MailConfigFiles* mailFiles) {
+        Services services{messages, clock, files, settings, "\n", mailFiles};
+        return Main(
+            state, services, "--find-tails", [](AppState&) { return 0; }, output);
+    }
+
+    RecordingMessages messages;
+    FixedClock clock{LocalTime{2003, 1, 11, 6, 2, 30}};
+    MemoryFileSystem files;
+    MemoryProfileStore store;
+    Settings settings{store, "\n"};
+    RecordingOutput output;
+    AppState state;
+    FakeMailFiles mail{files};
+};
+
+TEST_F(FindTailsTest, PrintsEachFileOnceWithItsState) {
+    store.text = "[FILES]\nDEST=/home/jane/sigs/work.txt\n";
+    files.files["/home/jane/sigs/work.txt"] = "Jane\n";
+    files.files["/home/jane/.signature"] = "Bye\n";
+    const std::string muttrc = "set signature=~/sigs/work.txt\nsend-hook . 'set signature=~/sigs/club.txt'\n";
+    mail.configs = {{MailConfigKind::Muttrc, "mutt", "/home/jane/.muttrc", muttrc},
+                    {MailConfigKind::Muttrc, "mutt", "/home/jane/.muttrc", muttrc},
+                    {MailConfigKind::PlainSignature, "Many programs", "/home/jane/.signature", ""}};
+    EXPECT_EQ(Run(&mail), 0);
+    EXPECT_EQ(output.written,
+              "mutt\tdefault\t/home/jane/sigs/work.txt\texists, the current tail file\n"
+              "mutt\tsend-hook .\t/home/jane/sigs/club.txt\tmissing\n"
+              "Many programs\tdefault signature file\t/home/jane/.signature\texists\n");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FindTailsTest, NoneFoundIsStatusThree) {
+    mail.configs = {
+        {MailConfigKind::ClawsAccounts, "Claws Mail", "/c/accountrc", "[Account: 1]\nsignature_type=1\n"}};
+    for (MailConfigFiles* source :
+         {static_cast<MailConfigFiles*>(&mail), static_cast<MailConfigFiles*>(nullptr)}) {
+        output.written.clear();
+        EXPECT_EQ(Run(source), kNoneFoundStatus);
+        EXPECT_EQ(output.written, "No mail program's tail file was found.\n");
+    }
+}
+
+}  // namespace
+}  // namespace tarnwick
