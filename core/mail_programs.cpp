@@ -7,27 +7,10 @@
 #include <set>
 #include <utility>
 
+#include "core/text.h"
+
 namespace tarnwick {
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
-std::string_view TrimLeadingBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    return text;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    text = TrimLeadingBlanks(text);
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 // The text's lines without their ends; CR LF, a lone CR and a lone LF each
 // end one.

@@ -174,4 +174,20 @@ public:
     int ends = 0;
 };
 
+// Mail programs' configuration files held in memory; a tail file exists
+// when the memory file system holds it.
+class MemoryMailFiles final : public MailConfigFiles {
+public:
+    explicit MemoryMailFiles(MemoryFileSystem& files) : files_(files) {}
+    std::vector<MailConfigFile> Read() override { return configs; }
+    std::string HomeFolder() override { return home; }
+    bool Exists(const std::string& path) override { return files_.files.contains(path); }
+
+    std::vector<MailConfigFile> configs;
+    std::string home = "/home/jane";
+
+private:
+    MemoryFileSystem& files_;
+};
+
 }  // namespace tarnwick::testing

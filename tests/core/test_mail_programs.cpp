@@ -7,19 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/find_tails.h"
 #include "core/mail_programs.h"
-#include "tests/fakes.h"
 #include "tests/file_helpers.h"
 
 namespace tarnwick {
 namespace {
-
-using testing::FixedClock;
-using testing::MemoryFileSystem;
-using testing::MemoryProfileStore;
-using testing::RecordingMessages;
-using testing::RecordingOutput;
 
 constexpr std::string_view kHome = "/home/jane";
 
@@ -196,65 +188,6 @@ TEST(ExpandHome, OnlyATildeOfItsOwn) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ExpandHome(c.path, c.home), c.expanded) << c.path;
-    }
-}
-
-// Mail program files held in memory.
-class FakeMailFiles final : public MailConfigFiles {
-public:
-    explicit FakeMailFiles(MemoryFileSystem& files) : files_(files) {}
-    std::vector<MailConfigFile> Read() override { return configs; }
-    std::string HomeFolder() override { return std::string(kHome); }
-    bool Exists(const std::string& path) override { return files_.files.contains(path); }
-
-    std::vector<MailConfigFile> configs;
-
-private:
-    MemoryFileSystem& files_;
-};
-
-class FindTailsTest : public ::testing::Test {
-protected:
-    int Run(MailConfigFiles* mailFiles) {
-        Services services{messages, clock, files, settings, "\n", mailFiles};
-        return Main(
-            state, services, "--find-tails", [](AppState&) { return 0; }, output);
-    }
-
-    RecordingMessages messages;
-    FixedClock clock{LocalTime{2003, 1, 11, 6, 2, 30}};
-    MemoryFileSystem files;
-    MemoryProfileStore store;
-    Settings settings{store, "\n"};
-    RecordingOutput output;
-    AppState state;
-    FakeMailFiles mail{files};
-};
-
-TEST_F(FindTailsTest, PrintsEachFileOnceWithItsState) {
-    store.text = "[FILES]\nDEST=/home/jane/sigs/work.txt\n";
-    files.files["/home/jane/sigs/work.txt"] = "Jane\n";
-    files.files["/home/jane/.signature"] = "Bye\n";
-    const std::string muttrc = "set signature=~/sigs/work.txt\nsend-hook . 'set signature=~/sigs/club.txt'\n";
-    mail.configs = {{MailConfigKind::Muttrc, "mutt", "/home/jane/.muttrc", muttrc},
-                    {MailConfigKind::Muttrc, "mutt", "/home/jane/.muttrc", muttrc},
-                    {MailConfigKind::PlainSignature, "Many programs", "/home/jane/.signature", ""}};
-    EXPECT_EQ(Run(&mail), 0);
-    EXPECT_EQ(output.written,
-              "mutt\tdefault\t/home/jane/sigs/work.txt\texists, the current tail file\n"
-              "mutt\tsend-hook .\t/home/jane/sigs/club.txt\tmissing\n"
-              "Many programs\tdefault signature file\t/home/jane/.signature\texists\n");
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(FindTailsTest, NoneFoundIsStatusThree) {
-    mail.configs = {
-        {MailConfigKind::ClawsAccounts, "Claws Mail", "/c/accountrc", "[Account: 1]\nsignature_type=1\n"}};
-    for (MailConfigFiles* source :
-         {static_cast<MailConfigFiles*>(&mail), static_cast<MailConfigFiles*>(nullptr)}) {
-        output.written.clear();
-        EXPECT_EQ(Run(source), kNoneFoundStatus);
-        EXPECT_EQ(output.written, "No mail program's tail file was found.\n");
     }
 }
 
