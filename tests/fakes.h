@@ -97,9 +97,17 @@ public:
         }
         return std::make_unique<Output>(*this, path);
     }
-    bool SameFile(const std::string& a, const std::string& b) override { return a == b && files.contains(a); }
+    bool SameFile(const std::string& a, const std::string& b) override {
+        return Resolved(a) == Resolved(b) && files.contains(Resolved(a));
+    }
+    // A path that `links` leads elsewhere, as the system would follow it.
+    std::string Resolved(const std::string& path) const {
+        const auto link = links.find(path);
+        return link == links.end() ? path : link->second;
+    }
 
     std::map<std::string, std::string> files;
+    std::map<std::string, std::string> links;  // a path and where it leads
     bool failOpenReplacing = false;
     std::size_t writesAllowed = SIZE_MAX;  // later writes fail
     bool failCommits = false;

@@ -240,7 +240,9 @@ TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
 }
 
 TEST_F(MainTest, FindTailsPrintsEachFileOnceWithItsState) {
-    WriteSettings("[FILES]\nDEST=/home/jane/sigs/work.txt\n");
+    // The tail file in the settings is a link to the one mutt names.
+    WriteSettings("[FILES]\nDEST=/home/jane/tail\n");
+    files.links["/home/jane/tail"] = "/home/jane/sigs/work.txt";
     files.files["/home/jane/sigs/work.txt"] = "Jane\n";
     files.files["/home/jane/.signature"] = "Bye\n";
     MemoryMailFiles mail(files);
