@@ -395,9 +395,9 @@ MuttVariables HookVariables(std::string_view hookCommand) {
     return variables;
 }
 
-// A path as mutt expands it: "~" and "$HOME" (or "${HOME}") at the start
-// stand for the home folder.
-std::string ExpandMuttPath(std::string_view path, std::string_view home) {
+// A path as mutt and KDE expand it: "~", "$HOME" or "${HOME}" at the start
+// stands for the home folder.
+std::string ExpandHomePath(std::string_view path, std::string_view home) {
     for (const std::string_view variable : {"$HOME", "${HOME}"}) {
         if (path.starts_with(variable) && (path.size() == variable.size() || path[variable.size()] == '/')) {
             return ExpandHome("~" + std::string(path.substr(variable.size())), home);
@@ -426,6 +426,46 @@ std::string_view AercValue(std::string_view value) {
         return value.substr(1, value.size() - 2);
     }
     return TrimBlanks(value.substr(0, value.find_first_of("#;")));
+}
+
+// --- emailidentities --------------------------------------------------------
+
+// A key's value in a KDE configuration file: the key may carry options in
+// brackets ("Signature File[$e]"); a key for one language only
+// ("Name[de]") is some other key.
+std::string_view KdeValue(const Group& group, std::string_view key) {
+    for (const auto& [k, v] : group.values) {
+        if (k == key || (k.starts_with(key) && std::string_view(k).substr(key.size()).starts_with("[$"))) {
+            return v;
+        }
+    }
+    return {};
+}
+
+// A KDE path value with its escapes decoded and a leading $HOME, ${HOME}
+// or ~ made the home folder, as KDE writes paths below the home folder.
+std::string KdeExpanded(std::string_view value, std::string_view home) {
+    std::string text;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            text += value[i];
+            continue;
+        }
+        const char escaped = value[++i];
+        if (escaped == 'x') {
+            if (const std::optional<std::uint32_t> code = HexAt(value.substr(i + 1), 2)) {
+                text += static_cast<char>(*code);
+                i += 2;
+            }
+            continue;
+        }
+        text += escaped == 's'   ? ' '
+                : escaped == 't' ? '\t'
+                : escaped == 'n' ? '\n'
+                : escaped == 'r' ? '\r'
+                                 : escaped;
+    }
+    return ExpandHomePath(text, home);
 }
 
 }  // namespace
@@ -520,7 +560,7 @@ std::vector<MailTail> ReadMuttrc(std::string_view muttrc, std::string_view progr
             const auto signature = set.find(kMuttSignature);
             if (signature != set.end() && IsSignatureFile(signature->second)) {
                 hooks.push_back(
-                    {std::string(program), HookLabel(command), ExpandMuttPath(signature->second, home)});
+                    {std::string(program), HookLabel(command), ExpandHomePath(signature->second, home)});
             }
         }
     }
@@ -531,7 +571,7 @@ std::vector<MailTail> ReadMuttrc(std::string_view muttrc, std::string_view progr
             {std::string(program),
              IdentityLabel(variables["realname"].empty() ? variables["real_name"] : variables["realname"],
                            variables["from"], "default"),
-             ExpandMuttPath(signature, home)});
+             ExpandHomePath(signature, home)});
     }
     tails.insert(tails.end(), hooks.begin(), hooks.end());
     return tails;
@@ -549,9 +589,20 @@ std::vector<MailTail> ReadAercAccounts(std::string_view accountsConf, std::strin
 }
 
 std::vector<MailTail> ReadKMailIdentities(std::string_view emailIdentities, std::string_view home) {
-    (void)emailIdentities;
-    (void)home;
-    return {};
+    std::vector<MailTail> tails;
+    for (const Group& group : ReadGroups(emailIdentities)) {
+        const std::string_view type = KdeValue(group, "Signature Type");
+        const std::string path = KdeExpanded(KdeValue(group, "Signature File"), home);
+        if (!group.name.starts_with("Identity #") || type != "file" ||
+            KdeValue(group, "Signature Enabled") == "false" || path.empty()) {
+            continue;
+        }
+        tails.push_back({"KMail",
+                         IdentityLabel(KdeValue(group, "Name"), KdeValue(group, "Email Address"),
+                                       KdeValue(group, "Identity")),
+                         path});
+    }
+    return tails;
 }
 
 }  // namespace tarnwick

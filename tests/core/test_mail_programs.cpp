@@ -27,6 +27,10 @@ std::vector<MailTail> Aerc(std::string_view text) {
     return ReadAercAccounts(text, kHome);
 }
 
+std::vector<MailTail> KMail(std::string_view text) {
+    return ReadKMailIdentities(text, kHome);
+}
+
 std::string Fixture(const std::string& name) {
     return ::tarnwick::testing::ReadAll(std::string(TARNWICK_MAIL_FIXTURES) + "/" + name);
 }
@@ -71,6 +75,12 @@ const MailTail kMuttDefault{"mutt", "Jane Doe <jane@example.org>", "/home/jane/s
 const MailTail kMuttAnyHook{"mutt", "send-hook .", "/home/jane/sigs/work.txt"};
 const MailTail kMuttClubHook{"mutt", "send-hook ~f club@example.org", "/home/jane/Mail signatures/club.txt"};
 const std::string kMuttSet = "set signature=\"~/sigs/work.txt\"\t# the work signature";
+
+const std::pair<std::string, std::string> kKMailFile{
+    "Signature Enabled=false",
+    "Signature Enabled=true\nSignature Type=file\nSignature File[$e]=$HOME/sigs/work.txt\n"
+    "Email Address=jane@example.org"};
+const MailTail kKMailWork{"KMail", "root <jane@example.org>", "/home/jane/sigs/work.txt"};
 
 const MailTail kAercPersonal{"aerc", "Personal", "/home/jane/sigs/personal.txt"};
 const MailTail kAercClub{"aerc", "Club", "/home/jane/Mail signatures/club.txt"};
@@ -156,6 +166,27 @@ const ReaderCase kReaderCases[] = {
      {{"~/sigs/personal.txt", "\"~/sigs/per;sonal.txt\""},
       {"/home/jane/Mail signatures/club.txt", "~/club.txt ; an old one"}},
      {{"aerc", "Personal", "/home/jane/sigs/per;sonal.txt"}, {"aerc", "Club", "/home/jane/club.txt"}}},
+    // KMail: its own default identity, without a signature, then with a file.
+    {"KMailAsWritten", KMail, "kmail-emailidentities", {}, {}},
+    {"KMailFileSignature", KMail, "kmail-emailidentities", {kKMailFile}, {kKMailWork}},
+    {"KMailSignatureOff",
+     KMail,
+     "kmail-emailidentities",
+     {kKMailFile, {"Signature Enabled=true", "Signature Enabled=false"}},
+     {}},
+    {"KMailCommentedOut",
+     KMail,
+     "kmail-emailidentities",
+     {kKMailFile, {"Signature Type", "#Signature Type"}},
+     {}},
+    {"KMailSeveralAndBroken",
+     KMail,
+     "kmail-emailidentities",
+     {kKMailFile,
+      {"[General]",
+       "[Identity #1]\nIdentity=Club\nSignature Type=file\nSignature File=/sigs/club\\s.txt\n"
+       "[Identity #2\nSignature Type=file\nSignature File=/sigs/broken.txt\n[General]"}},
+     {{"KMail", "Club", "/sigs/club .txt"}, kKMailWork}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Excerpts, MailReaderTest, ::testing::ValuesIn(kReaderCases),
