@@ -24,14 +24,19 @@ std::vector<MailTail> TailsOf(const MailConfigFile& file, std::string_view home)
     return {};
 }
 
-std::string TailState(const MailTail& tail, const AppState& state, Services& services) {
-    if (!services.mailFiles->Exists(tail.path)) {
+std::string TailState(const MailTail& tail, const AppState& state, MailConfigFiles& mail, FileSystem& files) {
+    if (!mail.Exists(tail.path)) {
         return "missing";
     }
-    if (!state.Dest.empty() && services.files.SameFile(tail.path, state.Dest)) {
+    if (!state.Dest.empty() && files.SameFile(tail.path, state.Dest)) {
         return "exists, the current tail file";
     }
     return "exists";
+}
+
+int NothingFound(TextOutput& output) {
+    output.Write("No mail program's tail file was found.\n");
+    return kNoneFoundStatus;
 }
 
 }  // namespace
@@ -49,18 +54,18 @@ std::vector<MailTail> FindMailTails(const std::vector<MailConfigFile>& files, st
 }
 
 int PrintMailTails(const AppState& state, Services& services, TextOutput& output) {
-    const std::vector<MailTail> tails =
-        services.mailFiles == nullptr
-            ? std::vector<MailTail>()
-            : FindMailTails(services.mailFiles->Read(), services.mailFiles->HomeFolder());
+    if (services.mailFiles == nullptr) {
+        return NothingFound(output);
+    }
+    MailConfigFiles& mail = *services.mailFiles;
+    const std::vector<MailTail> tails = FindMailTails(mail.Read(), mail.HomeFolder());
     if (tails.empty()) {
-        output.Write("No mail program's tail file was found.\n");
-        return kNoneFoundStatus;
+        return NothingFound(output);
     }
     std::string text;
     for (const MailTail& tail : tails) {
         text += tail.program + '\t' + tail.identity + '\t' + tail.path + '\t' +
-                TailState(tail, state, services) + '\n';
+                TailState(tail, state, mail, services.files) + '\n';
     }
     output.Write(text);
     return 0;
