@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "platform/console_messages.h"
+#include "platform/mail_config_files.h"
 #include "platform/native_file_system.h"
 #include "platform/process.h"
 #include "platform/profile_file.h"
@@ -75,7 +76,8 @@ int Run(int argc, char** argv) {
     SystemMessageService& boxes = systemBoxes;
 #endif
     MessageService& messages = toConsole ? notices : boxes;
-    Services services{messages, clock, files, settings};
+    NativeMailConfigFiles mailFiles(files);
+    Services services{messages, clock, files, settings, kLineEnd, &mailFiles};
 
     auto showMainWindow = [&](AppState& state) -> int {
         if (!display) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnwick {
 
@@ -144,6 +145,38 @@ class ProgramControl {
 public:
     virtual ~ProgramControl() = default;
     virtual void EndProgram() = 0;
+};
+
+// What a mail program keeps its settings in, as far as a signature goes.
+enum class MailConfigKind {
+    GeckoPrefs,
+    ClawsAccounts,
+    Muttrc,
+    AercAccounts,
+    KMailIdentities,
+    PlainSignature
+};
+
+// A mail program's configuration file, read.
+struct MailConfigFile {
+    MailConfigKind kind;
+    std::string program;  // "Thunderbird", "mutt", ...
+    std::string path;
+    std::string text;  // empty for a plain signature file, which is listed as it is
+};
+
+// The configuration files of the mail programs in their standard places.
+class MailConfigFiles {
+public:
+    virtual ~MailConfigFiles() = default;
+    // Every such file that exists and can be read, Gecko profiles followed to
+    // their prefs.js; the signature file that many programs read by default
+    // (~/.signature) when it exists.
+    virtual std::vector<MailConfigFile> Read() = 0;
+    // The user's home folder, for the "~" in a program's paths.
+    virtual std::string HomeFolder() = 0;
+    // Whether the path names an existing file.
+    virtual bool Exists(const std::string& path) = 0;
 };
 
 }  // namespace tarnwick

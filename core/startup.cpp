@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "core/find_tails.h"
 #include "core/live_commands.h"
 #include "core/tail_engine.h"
 #include "core/text.h"
@@ -23,12 +24,13 @@ std::optional<int> SlotOfKeyName(std::string_view word) {
 
 constexpr std::string_view kOptionPrefix = "--";
 
-constexpr std::array<std::pair<std::string_view, CommandOption>, 5> kOptions = {{
+constexpr std::array<std::pair<std::string_view, CommandOption>, 6> kOptions = {{
     {"--help", CommandOption::Help},
     {"--version", CommandOption::Version},
     {"--status", CommandOption::Status},
     {"--refresh", CommandOption::Refresh},
     {"--list", CommandOption::List},
+    {"--find-tails", CommandOption::FindTails},
 }};
 
 CommandOption OptionOfWord(std::string_view word) {
@@ -74,7 +76,8 @@ std::optional<int> RunPlainOption(const CommandLine& command, Services& services
     }
 }
 
-// The options about the live slot, run once the settings are read.
+// The options about the live slot and the tail files, run once the settings
+// are read.
 std::optional<int> RunLiveSlotOption(CommandOption option, AppState& state, Services& services,
                                      TextOutput& output) {
     switch (option) {
@@ -84,6 +87,8 @@ std::optional<int> RunLiveSlotOption(CommandOption option, AppState& state, Serv
             return RefreshLiveSlot(state, services);
         case CommandOption::List:
             return ListSlots(state, services, output);
+        case CommandOption::FindTails:
+            return PrintMailTails(state, services, output);
         default:
             return std::nullopt;
     }

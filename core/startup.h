@@ -18,11 +18,12 @@ struct Services {
     Clock& clock;
     FileSystem& files;
     Settings& settings;
-    std::string_view lineEnd = kLineEnd;  // written into the tail file
+    std::string_view lineEnd = kLineEnd;   // written into the tail file
+    MailConfigFiles* mailFiles = nullptr;  // for --find-tails; none: no mail program is looked for
 };
 
 // A first word that starts with "--".
-enum class CommandOption { None, Help, Version, Status, Refresh, List, Unknown };
+enum class CommandOption { None, Help, Version, Status, Refresh, List, FindTails, Unknown };
 
 // What the command line asks for.
 struct CommandLine {
@@ -40,6 +41,7 @@ using MainWindowLauncher = std::function<int(AppState&)>;
 // Exit statuses beyond 0 (success) and 1 (a reported failure).
 inline constexpr int kCannotRunStatus = 2;  // an unknown option; window mode without a display
 inline constexpr int kNoLiveStatus = 3;     // the tail file holds none of the seven slots
+inline constexpr int kNoneFoundStatus = 3;  // --find-tails found no mail program's tail file
 
 // Fills the state from the slot table and the settings file, then runs an
 // option, applies a slot (command-line mode) or shows the main window.

@@ -99,9 +99,17 @@ public:
         }
         return std::make_unique<Output>(*this, path);
     }
-    bool SameFile(const std::string& a, const std::string& b) override { return a == b && files.contains(a); }
+    bool SameFile(const std::string& a, const std::string& b) override {
+        return Resolved(a) == Resolved(b) && files.contains(Resolved(a));
+    }
+    // A path that `links` leads elsewhere, as the system would follow it.
+    std::string Resolved(const std::string& path) const {
+        const auto link = links.find(path);
+        return link == links.end() ? path : link->second;
+    }
 
     std::map<std::string, std::string> files;
+    std::map<std::string, std::string> links;  // a path and where it leads
     bool failOpenReplacing = false;
     std::size_t writesAllowed = SIZE_MAX;  // later writes fail
     bool failCommits = false;
@@ -184,6 +192,22 @@ struct FakeServices {
     MemoryProfileStore store;
     Settings settings{store, "\n"};
     Services services{messages, clock, files, settings, "\n"};
+};
+
+// Mail programs' configuration files held in memory; a tail file exists
+// when the memory file system holds it.
+class MemoryMailFiles final : public MailConfigFiles {
+public:
+    explicit MemoryMailFiles(MemoryFileSystem& files) : files_(files) {}
+    std::vector<MailConfigFile> Read() override { return configs; }
+    std::string HomeFolder() override { return home; }
+    bool Exists(const std::string& path) override { return files_.files.contains(path); }
+
+    std::vector<MailConfigFile> configs;
+    std::string home = "/home/jane";
+
+private:
+    MemoryFileSystem& files_;
 };
 
 }  // namespace tarnwick::testing

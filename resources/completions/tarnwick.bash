@@ -3,7 +3,7 @@
 _tarnwick() {
     local current=${COMP_WORDS[COMP_CWORD]}
     local keys="OFFI-1 OFFI-2 PRIV-1 PRIV-2 PRIV-3 PRIV-4 PRIV-5"
-    local options="--status --refresh --list --help --version"
+    local options="--status --refresh --list --find-tails --help --version"
     local candidates=""
     if [[ $COMP_CWORD -eq 1 ]]; then
         candidates="$keys $options"

@@ -6,6 +6,7 @@ complete -c tarnwick -n "__fish_is_first_arg" -a "$keys"
 complete -c tarnwick -n "__fish_is_first_arg" -l status -d "print which slot the tail file holds"
 complete -c tarnwick -n "__fish_is_first_arg" -l refresh -d "write the live slot again with the date and time of now"
 complete -c tarnwick -n "__fish_is_first_arg" -l list -d "print the seven slots and whether the base file has each block"
+complete -c tarnwick -n "__fish_is_first_arg" -l find-tails -d "print where the mail programs read their signature"
 complete -c tarnwick -n "__fish_is_first_arg" -l help -d "print every form of the command line"
 complete -c tarnwick -n "__fish_is_first_arg" -l version -d "print the version"
 # The program takes the key in any case.

@@ -14,6 +14,7 @@ namespace {
 
 using testing::FixedClock;
 using testing::MemoryFileSystem;
+using testing::MemoryMailFiles;
 using testing::MemoryProfileStore;
 using testing::RecordedMessage;
 using testing::RecordingMessages;
@@ -78,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, ParseCommandLineTest, ::testing::ValuesIn(kForms
 class MainTest : public ::testing::Test {
 protected:
     int RunMain(std::string_view commandLine) {
-        Services services{messages, clock, files, settings, "\n"};
+        Services services{messages, clock, files, settings, "\n", mailFiles};
         return Main(
             state, services, commandLine,
             [this](AppState& shown) {
@@ -99,6 +100,7 @@ protected:
     RecordingOutput output;
     AppState state;
     int windowShown = 0;
+    MailConfigFiles* mailFiles = nullptr;
 };
 
 TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
@@ -235,6 +237,39 @@ TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
     EXPECT_EQ(state.NoStop, "OF");
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(files.readOpens.empty()) << "window mode touches no base file at start";
+}
+
+TEST_F(MainTest, FindTailsPrintsEachFileOnceWithItsState) {
+    // The tail file in the settings is a link to the one mutt names.
+    WriteSettings("[FILES]\nDEST=/home/jane/tail\n");
+    files.links["/home/jane/tail"] = "/home/jane/sigs/work.txt";
+    files.files["/home/jane/sigs/work.txt"] = "Jane\n";
+    files.files["/home/jane/.signature"] = "Bye\n";
+    MemoryMailFiles mail(files);
+    const std::string muttrc = "set signature=~/sigs/work.txt\nsend-hook . 'set signature=~/sigs/club.txt'\n";
+    mail.configs = {{MailConfigKind::Muttrc, "mutt", "/home/jane/.muttrc", muttrc},
+                    {MailConfigKind::Muttrc, "mutt", "/home/jane/.muttrc", muttrc},
+                    {MailConfigKind::PlainSignature, "Many programs", "/home/jane/.signature", ""}};
+    mailFiles = &mail;
+    EXPECT_EQ(RunMain("--find-tails"), 0);
+    EXPECT_EQ(output.written,
+              "mutt\tdefault\t/home/jane/sigs/work.txt\texists, the current tail file\n"
+              "mutt\tsend-hook .\t/home/jane/sigs/club.txt\tmissing\n"
+              "Many programs\tdefault signature file\t/home/jane/.signature\texists\n");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainTest, FindTailsFindingNoneIsStatusThree) {
+    MemoryMailFiles mail(files);
+    mail.configs = {
+        {MailConfigKind::ClawsAccounts, "Claws Mail", "/c/accountrc", "[Account: 1]\nsignature_type=1\n"}};
+    for (MailConfigFiles* source :
+         {static_cast<MailConfigFiles*>(&mail), static_cast<MailConfigFiles*>(nullptr)}) {
+        mailFiles = source;
+        output.written.clear();
+        EXPECT_EQ(RunMain("--find-tails"), kNoneFoundStatus);
+        EXPECT_EQ(output.written, "No mail program's tail file was found.\n");
+    }
 }
 
 }  // namespace
