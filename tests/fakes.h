@@ -67,6 +67,7 @@ public:
         offset_ += count;
         return static_cast<std::ptrdiff_t>(count);
     }
+    std::string FailureReason() const override { return offset_ >= failAfter_ ? "Input/output error" : ""; }
 
 private:
     std::string text_;
@@ -76,7 +77,8 @@ private:
 };
 
 // Files held in memory by path. A replaced file changes only on Commit(), as
-// on the real file system; the switches make each step fail.
+// on the real file system; the switches make each step fail, each with a
+// reason of its own.
 class MemoryFileSystem final : public FileSystem {
 public:
     std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
@@ -86,18 +88,21 @@ public:
         }
         const auto found = files.find(path);
         if (found == files.end()) {
+            failure_ = "No such file or directory";
             return nullptr;
         }
         return std::make_unique<MemoryInputFile>(found->second, SIZE_MAX, readFailAfter);
     }
     std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) override {
         replaceOpens.push_back(path);
-        if (failOpenReplacing) {
+        if (failOpenReplacing || path.empty()) {
+            failure_ = "Permission denied";
             return nullptr;
         }
         return std::make_unique<Output>(*this, path);
     }
     bool SameFile(const std::string& a, const std::string& b) override { return a == b && files.contains(a); }
+    std::string FailureReason() const override { return failure_; }
 
     std::map<std::string, std::string> files;
     bool failOpenReplacing = false;
@@ -115,6 +120,7 @@ private:
         Output(MemoryFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
         bool Write(std::string_view data) override {
             if (files_.writes++ >= files_.writesAllowed) {
+                failure_ = "No space left on device";
                 return false;
             }
             pending_ += data;
@@ -122,17 +128,22 @@ private:
         }
         bool Commit() override {
             if (files_.failCommits) {
+                failure_ = "Disk quota exceeded";
                 return false;
             }
             files_.files[path_] = pending_;
             return true;
         }
+        std::string FailureReason() const override { return failure_; }
 
     private:
         MemoryFileSystem& files_;
         std::string path_;
         std::string pending_;
+        std::string failure_;
     };
+
+    std::string failure_;
 };
 
 // A settings file held in memory; nothing stands for a missing file.
