@@ -229,13 +229,14 @@ LiveTail ScanBaseFile(const AppState& state, FileSystem& files, std::string_view
     LiveTail result;
     const std::unique_ptr<InputFile> input = files.OpenForReading(state.Source);
     if (!input) {
-        result.failure = InputFileOpenError(state.Source);
+        result.failure =
+            InputFileOpenError(state.Source, OpenFailureReason(state.Source, files, kNoBaseFileChosen));
         return result;
     }
     BaseFileReader reader(*input);
     result.scan = ScanSlots(reader, state.KeyName, tail);
     if (result.scan.readFailed) {
-        result.failure = InputFileReadError(state.Source);
+        result.failure = InputFileReadError(state.Source, input->FailureReason());
         return result;
     }
     result.outcome = result.scan.live ? LiveOutcome::Slot : LiveOutcome::NoneOfTheSeven;
@@ -252,7 +253,8 @@ LiveTail FindLiveTail(const AppState& state, FileSystem& files) {
     }
     const std::unique_ptr<InputFile> tailFile = files.OpenForReading(state.Dest);
     if (!tailFile) {
-        result.failure = InputFileOpenError(state.Dest);
+        result.failure =
+            InputFileOpenError(state.Dest, OpenFailureReason(state.Dest, files, kNoTailFileChosen));
         return result;
     }
     std::string tail;
@@ -260,7 +262,7 @@ LiveTail FindLiveTail(const AppState& state, FileSystem& files) {
         case WholeFileRead::Complete:
             break;
         case WholeFileRead::Failed:
-            result.failure = InputFileReadError(state.Dest);
+            result.failure = InputFileReadError(state.Dest, tailFile->FailureReason());
             return result;
         case WholeFileRead::TooLong:
             result.outcome = LiveOutcome::NoneOfTheSeven;

@@ -160,11 +160,11 @@ TEST(FindLiveTail, TellsAMissingTailFromFilesThatCannotBeRead) {
         {"a tail too long to be a block", std::string(kLongestLiveTail + 1, 'x'), true, SIZE_MAX,
          LiveOutcome::NoneOfTheSeven, ""},
         {"no base file", "Same\n", false, SIZE_MAX, LiveOutcome::Failed,
-         "INPUT FILE OPEN ERROR !!!\r\nFILE : base"},
+         "INPUT FILE OPEN ERROR !!!\r\nFILE : base\r\nNo such file or directory"},
         {"the tail's read fails", "Same\n", true, 0, LiveOutcome::Failed,
-         "INPUT FILE READ ERROR !!!\r\nFILE : tail"},
+         "INPUT FILE READ ERROR !!!\r\nFILE : tail\r\nInput/output error"},
         {"the base file's read fails", "Same\n", true, 10, LiveOutcome::Failed,
-         "INPUT FILE READ ERROR !!!\r\nFILE : base"},
+         "INPUT FILE READ ERROR !!!\r\nFILE : base\r\nInput/output error"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -201,9 +201,10 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
 TEST_F(MainTest, LiveSlotOptionsReportFailuresWithStatusOne) {
     using Files = std::map<std::string, std::string>;
     for (const auto& [fileSet, failure] :
-         {std::pair<Files, std::string>{{{"tail", "x\n"}}, "INPUT FILE OPEN ERROR !!!\r\nFILE : base"},
+         {std::pair<Files, std::string>{
+              {{"tail", "x\n"}}, "INPUT FILE OPEN ERROR !!!\r\nFILE : base\r\nNo such file or directory"},
           {{{"tail", "x\n"}, {"base", "//START PRIV-2\nx\n//END\n"}},
-           "INPUT FILE READ ERROR !!!\r\nFILE : base"}}) {
+           "INPUT FILE READ ERROR !!!\r\nFILE : base\r\nInput/output error"}}) {
         for (const char* commandLine : {"--status", "--refresh", "--list"}) {
             SCOPED_TRACE(std::string(commandLine) + " " + failure);
             WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\n");
