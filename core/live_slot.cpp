@@ -90,6 +90,7 @@ public:
         : startLine_(std::move(startLine)), comparison_(tail) {}
 
     const std::string& StartLineText() const { return startLine_; }
+    const std::string& StrayStartLine() const { return strayStartLine_; }
     bool Waiting() const { return phase_ == Phase::Waiting; }
     bool Open() const { return phase_ == Phase::Open; }
     bool Matched() const { return matched_; }
@@ -97,6 +98,13 @@ public:
     const TailComparison& Comparison() const { return comparison_; }
 
     void Start() { phase_ = Phase::Open; }
+
+    // A start line met inside the open block; the first of another slot is kept.
+    void NoteStartLine(std::string_view line) {
+        if (strayStartLine_.empty() && line != startLine_) {
+            strayStartLine_ = line;
+        }
+    }
 
     void Feed(std::string_view line) {
         // A line cut at the limit may look like an end line; as when the
@@ -147,6 +155,7 @@ public:
 private:
     enum class Phase { Waiting, Open, Done };
     std::string startLine_;
+    std::string strayStartLine_;
     TailComparison comparison_;
     Phase phase_ = Phase::Waiting;
     bool joined_ = false;
@@ -180,8 +189,14 @@ bool FeedNextLine(BaseFileReader& base, std::vector<SlotTrack>& tracks, std::str
         return false;
     }
     const std::string_view trimmed = TrimSpaces(line);
+    const bool startLine = std::any_of(tracks.begin(), tracks.end(), [trimmed](const SlotTrack& track) {
+        return trimmed == track.StartLineText();
+    });
     for (SlotTrack& track : tracks) {
         if (track.Open()) {
+            if (startLine) {
+                track.NoteStartLine(trimmed);
+            }
             track.Feed(line);
         } else if (track.Waiting() && trimmed == track.StartLineText()) {
             track.Start();  // the next line is its first
@@ -216,6 +231,9 @@ SlotScan ScanSlots(BaseFileReader& base, const std::array<std::string, 8>& keyNa
         SlotTrack& track = tracks[static_cast<std::size_t>(slot)];
         track.EndOfFile();
         scan.blocks[static_cast<std::size_t>(slot)] = track.Presence();
+        if (track.Presence() == BlockPresence::Found) {
+            scan.strayStartLines[static_cast<std::size_t>(slot)] = track.StrayStartLine();
+        }
         if (!scan.live && track.Matched()) {
             scan.live = slot;
             scan.date = track.Comparison().SeenDate();

@@ -143,11 +143,13 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
 TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
     const std::string base =
         "//START OFFI-1\nA\n//END\n//START PRIV-2\nSent \n%DATE\n \n%TIME\n//END\n"
+        "//START OFFI-2\nC\n//ENd\n//START PRIV-3\n//END\n"
         "//START PRIV-4\n" +
         std::string(kBlockSizeLimit + 1, 'x') + "\n//END\n//START PRIV-5\nB\n";
     const std::string oldTail = "Sent 2001.02.03 04:05:06\r\n";
     const std::string none =
         "The tail file holds none of the seven slots: it was edited or written by something else.";
+    const std::string fileLines = "Base file: base\nTail file: tail\n";
     struct Case {
         const char* commandLine;
         std::optional<std::string> tail;  // none: no tail file
@@ -157,13 +159,18 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         std::optional<std::string> tailAfter;
     };
     const std::vector<Case> cases = {
-        {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n", {}, oldTail},
-        {"--status", "A\n", 0, "OFFI-1 Set Official 1\n", {}, "A\n"},
-        {"--status", "Sent 2001.02.03 04:05:06 \n", 3, none + "\n", {}, "Sent 2001.02.03 04:05:06 \n"},
+        {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n" + fileLines, {}, oldTail},
+        {"--status", "A\n", 0, "OFFI-1 Set Official 1\n" + fileLines, {}, "A\n"},
+        {"--status",
+         "Sent 2001.02.03 04:05:06 \n",
+         3,
+         none + "\n" + fileLines,
+         {},
+         "Sent 2001.02.03 04:05:06 \n"},
         {"--status",
          std::nullopt,
          3,
-         "The tail file holds nothing: there is no tail file yet.\n",
+         "The tail file holds nothing: there is no tail file yet.\n" + fileLines,
          {},
          std::nullopt},
         {"--refresh", oldTail, 0, "", {}, "Sent 2003.01.11 06:02:30\n"},
@@ -171,10 +178,12 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         {"--list",
          "B\n",
          0,
-         "OFFI-1 Set Official 1: block found\nOFFI-2 Set Official 2: no block: no start line\n"
+         "OFFI-1 Set Official 1: block found\n"
+         "OFFI-2 Set Official 2: block found, but it holds the start line of another slot, \"//START "
+         "PRIV-3\": is an end line mistyped?\n"
          "PRIV-1 Set Private 1: no block: no start line\nPRIV-2 Weekend: block found\n"
-         "PRIV-3 Set Private 3: no block: no start line\nPRIV-4 Set Private 4: no block: larger than 8 MiB\n"
-         "PRIV-5 Set Private 5: no block: no end line\n",
+         "PRIV-3 Set Private 3: block found\nPRIV-4 Set Private 4: no block: larger than 8 MiB\n"
+         "PRIV-5 Set Private 5: no block: no end line\nBase file: base\n",
          {},
          "B\n"},
     };

@@ -447,7 +447,10 @@ TEST_F(CommandLineTest, StatusAndRefreshFollowTheTail) {
         tail, MatchesRegex("Sent [0-9]{4}\\.[0-9]{2}\\.[0-9]{2} ([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]\n"));
     EXPECT_THAT(tail.substr(5, 10), AnyOf(before, Today()));  // the run may cross midnight
     fs::remove(Path("tail.txt"));
-    step("no tail yet", {"--status"}, 3, "The tail file holds nothing: there is no tail file yet\\.\n", "");
+    step("no tail yet", {"--status"}, 3,
+         "The tail file holds nothing: there is no tail file yet\\.\nBase file: " + Path("base.txt") +
+             "\nTail file: " + Path("tail.txt") + "\n",
+         "");
     EXPECT_EQ(Snapshot().size(), 2u) << "nothing else written";
     WriteSettings("[FILES]\nDEST=/dev/zero\nSOURCE=" + Path("base.txt") + "\n");
     step("a device as the tail is not read", {"--refresh"}, 1, "",

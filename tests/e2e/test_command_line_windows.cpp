@@ -197,6 +197,8 @@ TEST_F(WindowsCommandLineTest, FailuresAreReportedAndChangeNoFile) {
 // line ends; only --refresh writes.
 TEST_F(WindowsCommandLineTest, OptionsPrintToTheRedirectedOutput) {
     const std::string dated = "Sent 2001.02.03\r\n";
+    const std::string files =
+        "Base file: " + Text(L"base.txt") + "\r\nTail file: " + Text(L"tail.txt") + "\r\n";
     struct Case {
         std::string name;
         std::string tail;
@@ -213,9 +215,9 @@ TEST_F(WindowsCommandLineTest, OptionsPrintToTheRedirectedOutput) {
          AllOf(StartsWith("OFFI-1 Set Official 1: no block: no start line\r\n"),
                HasSubstr("\r\nPRIV-2 Set Private 2: block found\r\nPRIV-3 Set Private 3: block found\r\n")),
          ""},
-        {"status, a live slot", kPriv2Tail, "--status", 0, Eq("PRIV-2 Set Private 2\r\n"), ""},
+        {"status, a live slot", kPriv2Tail, "--status", 0, Eq("PRIV-2 Set Private 2\r\n" + files), ""},
         {"status, an old date and LF ends", "Sent 2001.02.03\n", "--status", 0,
-         Eq("PRIV-3 Set Private 3, 2001.02.03\r\n"), ""},
+         Eq("PRIV-3 Set Private 3, 2001.02.03\r\n" + files), ""},
         {"refresh", dated, "--refresh", 0, Eq(""), "",
          AllOf(::testing::MatchesRegex("Sent \\d\\d\\d\\d\\.\\d\\d\\.\\d\\d\r\n"), ::testing::Ne(dated))},
         {"unknown option", kOldTail, "--frobnicate PRIV-2", 2, Eq(""),
