@@ -86,7 +86,7 @@ protected:
                 EXPECT_EQ(&shown, &state);
                 return 0;
             },
-            output);
+            output, hasDisplay);
     }
 
     void WriteSettings(std::string text) { store.text = std::move(text); }
@@ -99,15 +99,22 @@ protected:
     RecordingOutput output;
     AppState state;
     int windowShown = 0;
+    bool hasDisplay = true;
 };
 
-TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
+// Without a display, a first word that is no key name cannot mean the main
+// window either.
+TEST_F(MainTest, HelpVersionAndUnknownWordsNeedNoSettings) {
     struct Case {
         const char* commandLine;
         int status;
         ::testing::Matcher<std::string> output;
         std::vector<RecordedMessage> shown;
+        bool hasDisplay = true;
     };
+    const std::string keys =
+        " is not a slot key.\r\nThe slot keys are OFFI-1 OFFI-2 PRIV-1 PRIV-2 PRIV-3 PRIV-4 PRIV-5, in any "
+        "case.\r\nSee tarnwick --help.";
     using ::testing::AllOf;
     using ::testing::EndsWith;
     using ::testing::HasSubstr;
@@ -123,12 +130,16 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
          2,
          ::testing::IsEmpty(),
          {{"Unknown option --status-of. See tarnwick --help.", MessageKind::Error}}},
+        {"  priv-9 NOMSG", 2, ::testing::IsEmpty(), {{"\"priv-9\"" + keys, MessageKind::Error}}, false},
+        {"help", 2, ::testing::IsEmpty(), {{"\"help\"" + keys, MessageKind::Error}}, false},
+        {"--help", 0, StartsWith("Usage:"), {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.commandLine);
         output.written.clear();
         messages.shown.clear();
         store.loads = 0;
+        hasDisplay = c.hasDisplay;
         EXPECT_EQ(RunMain(c.commandLine), c.status);
         EXPECT_THAT(output.written, c.output);
         EXPECT_EQ(messages.shown, c.shown);

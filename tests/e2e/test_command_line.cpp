@@ -411,8 +411,13 @@ TEST_F(CommandLineTest, HelpAndVersionPrintAndWindowModeNeedsADisplay) {
              {{"--version"}, "", 0, "tarnwick " TARNWICK_VERSION "\n", ""},
              {{"--version"}, ":97", 0, "tarnwick " TARNWICK_VERSION "\n", ""},
              {{}, "", 2, "", "display"},
-             {{"PRIV-8"}, "", 2, "", "display"},
-             {{"hello", "PRIV-2"}, "", 2, "", "display"},
+             {{"PRIV-8"},
+              "",
+              2,
+              "",
+              "Set Vellicor: error: \"PRIV-8\" is not a slot key.\nThe slot keys are OFFI-1 "},
+             {{"hello", "PRIV-2"}, "", 2, "", "\"hello\" is not a slot key.\n"},
+             {{"hello"}, "", 2, "", "PRIV-4 PRIV-5, in any case.\nSee tarnwick --help.\n"},
          }) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments) + " DISPLAY=" + c.display);
         Prepare();
