@@ -43,7 +43,7 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
 
 // The system's words for an error number: "No such file or directory".
 std::string ErrorText(int error) {
-    return std::strerror(error);  // NOLINT(concurrency-mt-unsafe): one thread uses the files
+    return std::strerror(error);
 }
 
 // Closes a descriptor on the way out of a failure, keeping the failure's errno.
