@@ -99,7 +99,7 @@ int Run(int argc, char** argv) {
 
     StandardOutput output(boxes);
     AppState state;
-    return Main(state, services, CommandLineText(argc, argv), showMainWindow, output);
+    return Main(state, services, CommandLineText(argc, argv), showMainWindow, output, display);
 }
 
 }  // namespace tarnwick

@@ -109,11 +109,12 @@ bool WriteNewBaseFile(FileSystem& files, MessageService& messages, const std::st
     }
     const std::unique_ptr<OutputFile> output = files.OpenForReplacing(path);
     if (!output) {
-        messages.Show(OutputFileOpenError(path), MessageKind::Warning);
+        messages.Show(OutputFileOpenError(path, OpenFailureReason(path, files, kNoBaseFileChosen)),
+                      MessageKind::Warning);
         return false;
     }
     if (!output->Write(text) || !output->Commit()) {
-        messages.Show(OutputFileWriteError(path), MessageKind::Warning);
+        messages.Show(OutputFileWriteError(path, output->FailureReason()), MessageKind::Warning);
         return false;
     }
     return true;
@@ -205,7 +206,7 @@ TailReading ReadTailFile(FileSystem& files, const std::string& path) {
     const std::unique_ptr<InputFile> input = files.OpenForReading(path);
     if (!input) {
         result.content = TailContent::Unreadable;
-        result.failure = InputFileOpenError(path);
+        result.failure = InputFileOpenError(path, OpenFailureReason(path, files, kNoTailFileChosen));
         return result;
     }
     // CR LF ends may double the size a block would have.
@@ -215,7 +216,7 @@ TailReading ReadTailFile(FileSystem& files, const std::string& path) {
             break;
         case WholeFileRead::Failed:
             result.content = TailContent::Unreadable;
-            result.failure = InputFileReadError(path);
+            result.failure = InputFileReadError(path, input->FailureReason());
             break;
         case WholeFileRead::TooLong:
             result.content = TailContent::Unreadable;
@@ -256,7 +257,8 @@ bool CarryOutFirstStart(const FirstStartPlan& plan, std::string_view exampleText
     }
     if (!plan.newBase) {
         if (!services.files.OpenForReading(plan.basePath)) {
-            return refuse(InputFileOpenError(plan.basePath));
+            return refuse(InputFileOpenError(
+                plan.basePath, OpenFailureReason(plan.basePath, services.files, kNoBaseFileChosen)));
         }
         return true;
     }

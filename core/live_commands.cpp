@@ -27,6 +27,15 @@ std::optional<int> NoLiveSlotStatus(const LiveTail& live, Services& services) {
     return std::nullopt;
 }
 
+// "Base file: <path>" and a line end; an empty path is said to be so.
+std::string FileLine(std::string_view which, std::string_view path) {
+    std::string line(which);
+    line += ": ";
+    line += path.empty() ? std::string_view("(none chosen)") : path;
+    line += '\n';
+    return line;
+}
+
 std::string_view PresenceText(BlockPresence presence) {
     switch (presence) {
         case BlockPresence::Found:
@@ -58,9 +67,18 @@ std::string LiveSlotText(const AppState& state, const SlotScan& scan) {
 std::string LiveStatusLine(const AppState& state, const LiveTail& live) {
     std::string line = "Live: ";
     switch (live.outcome) {
-        case LiveOutcome::Slot:
+        case LiveOutcome::Slot: {
             line += LiveSlotText(state, live.scan);
+            const std::string& stray =
+                live.scan.strayStartLines.at(static_cast<std::size_t>(*live.scan.live));
+            // Short enough for the status line: its block ran on into the next.
+            if (!stray.empty()) {
+                line += "; its block holds \"";
+                line += stray;
+                line += '"';
+            }
             break;
+        }
         case LiveOutcome::NoneOfTheSeven:
             line += "none of the seven";
             break;
@@ -76,9 +94,10 @@ std::string LiveStatusLine(const AppState& state, const LiveTail& live) {
 
 int PrintLiveSlot(const AppState& state, Services& services, TextOutput& output) {
     const LiveTail live = FindLiveTail(state, services.files);
+    const std::string files = FileLine("Base file", state.Source) + FileLine("Tail file", state.Dest);
     if (const std::optional<int> status = NoLiveSlotStatus(live, services)) {
         if (*status == kNoLiveStatus) {
-            output.Write(NoLiveSlotText(live.outcome) + "\n");
+            output.Write(NoLiveSlotText(live.outcome) + "\n" + files);
         }
         return *status;
     }
@@ -86,7 +105,7 @@ int PrintLiveSlot(const AppState& state, Services& services, TextOutput& output)
     line += ' ';
     line += LiveSlotText(state, live.scan);
     line += '\n';
-    output.Write(line);
+    output.Write(line + files);
     return 0;
 }
 
@@ -116,9 +135,14 @@ int ListSlots(const AppState& state, Services& services, TextOutput& output) {
         text += state.Caption.at(slot);
         text += ": ";
         text += PresenceText(listed.scan.blocks.at(slot));
+        if (const std::string& stray = listed.scan.strayStartLines.at(slot); !stray.empty()) {
+            text += ", but it holds the start line of another slot, \"";
+            text += stray;
+            text += "\": is an end line mistyped?";
+        }
         text += '\n';
     }
-    output.Write(text);
+    output.Write(text + FileLine("Base file", state.Source));
     return 0;
 }
 

@@ -13,13 +13,14 @@ namespace tarnwick {
 // any: "Weekend, 2026.12.06 14:05:09".
 std::string LiveSlotText(const AppState& state, const SlotScan& scan);
 
-// The main window's status line: "Live: " and LiveSlotText, or "Live: none
-// of the seven", "Live: no tail file yet", or that a file cannot be read.
+// The main window's status line: "Live: " and LiveSlotText, with a word on
+// a block that holds another slot's start line, or "Live: none of the
+// seven", "Live: no tail file yet", or that a file cannot be read.
 std::string LiveStatusLine(const AppState& state, const LiveTail& live);
 
-// --status: prints "<key name> <LiveSlotText>" and returns 0; says which
-// of the seven it is not and returns kNoLiveStatus; 1 after a failure.
-// Writes nothing.
+// --status: prints "<key name> <LiveSlotText>" and returns 0, or says
+// which of the seven it is not and returns kNoLiveStatus; then the base and
+// the tail file, a line each. 1 after a failure. Writes nothing.
 int PrintLiveSlot(const AppState& state, Services& services, TextOutput& output);
 
 // --refresh: applies the live slot again, silently; a tail that holds none of
@@ -27,7 +28,8 @@ int PrintLiveSlot(const AppState& state, Services& services, TextOutput& output)
 int RefreshLiveSlot(AppState& state, Services& services);
 
 // --list: one line per slot: key name, caption, and whether the base file
-// has its block.
+// has its block (and whether that holds another slot's start line); then the
+// base file.
 int ListSlots(const AppState& state, Services& services, TextOutput& output);
 
 }  // namespace tarnwick

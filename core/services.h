@@ -53,6 +53,9 @@ public:
     // Reads up to `size` bytes into `buffer`: the count read, 0 at the end of
     // the file, -1 after a read error.
     virtual std::ptrdiff_t Read(char* buffer, std::size_t size) = 0;
+    // Why the last Read failed, in the system's words ("Input/output
+    // error"); empty where nothing is known.
+    virtual std::string FailureReason() const { return {}; }
 };
 
 // A file being replaced. Nothing the user can see changes before Commit()
@@ -87,6 +90,9 @@ public:
     // Puts the complete text in place; false when it could not, with the old
     // file unchanged.
     virtual bool Commit() = 0;
+    // Why Write or Commit failed, in the system's words ("No space left on
+    // device"); empty where nothing is known.
+    virtual std::string FailureReason() const { return {}; }
 };
 
 class FileSystem {
@@ -106,6 +112,10 @@ public:
     virtual std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) = 0;
     // Whether both paths name one existing file (links and spellings resolved).
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+    // Why the last open that gave null failed, in the system's words ("No
+    // such file or directory", "Is a directory", "Permission denied"); empty
+    // where nothing is known.
+    virtual std::string FailureReason() const { return {}; }
 };
 
 // The settings file as a whole text. The store finds the file anew on every

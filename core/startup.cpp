@@ -108,6 +108,9 @@ CommandLine ParseCommandLine(std::string_view text) {
     }
     // Only the first word decides the mode; an unknown one means window mode.
     command.slot = SlotOfKeyName(ToUpperAscii(word));
+    if (!command.slot) {
+        command.unknownWord = word;
+    }
     // Exactly one space, then exactly NOMSG in any case.
     if (space != std::string_view::npos) {
         command.noMsg = ToUpperAscii(line.substr(space + 1)) == "NOMSG";
@@ -116,10 +119,16 @@ CommandLine ParseCommandLine(std::string_view text) {
 }
 
 int Main(AppState& state, Services& services, std::string_view commandLine,
-         const MainWindowLauncher& showMainWindow, TextOutput& output) {
+         const MainWindowLauncher& showMainWindow, TextOutput& output, bool hasDisplay) {
     const CommandLine command = ParseCommandLine(commandLine);
     if (const std::optional<int> status = RunPlainOption(command, services, output)) {
         return *status;
+    }
+    // Where no window can open instead, a mistyped key is most likely meant
+    // as one; with a display the word still opens the main window.
+    if (!hasDisplay && !command.unknownWord.empty()) {
+        services.messages.Show(NotASlotKeyError(command.unknownWord), MessageKind::Error);
+        return kCannotRunStatus;
     }
     FillSlotTable(state);
     {

@@ -30,7 +30,8 @@ struct CommandLine {
     std::optional<int> slot;  // a slot to apply at once; none: window mode
     bool noMsg = false;       // NOMSG followed the key name
     CommandOption option = CommandOption::None;
-    std::string optionWord;  // the option as given, for the message about an unknown one
+    std::string optionWord;   // the option as given, for the message about an unknown one
+    std::string unknownWord;  // a first word that is neither a key name nor an option
 };
 
 CommandLine ParseCommandLine(std::string_view text);
@@ -46,9 +47,10 @@ inline constexpr int kNoneFoundStatus = 3;  // --find-tails found no mail progra
 // Fills the state from the slot table and the settings file, then runs an
 // option, applies a slot (command-line mode) or shows the main window.
 // Returns the exit status: 0 after success, 1 after a reported failure in
-// command-line mode, kCannotRunStatus for an unknown option. An option's own
-// output goes to `output`.
+// command-line mode, kCannotRunStatus for an unknown option, and, without a
+// display, for a first word that is no key name. An option's own output goes
+// to `output`.
 int Main(AppState& state, Services& services, std::string_view commandLine,
-         const MainWindowLauncher& showMainWindow, TextOutput& output);
+         const MainWindowLauncher& showMainWindow, TextOutput& output, bool hasDisplay);
 
 }  // namespace tarnwick

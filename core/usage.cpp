@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "core/app_state.h"
+
 namespace tarnwick {
 
 namespace {
@@ -24,7 +26,8 @@ constexpr std::string_view kUsage =
     "KEY is a slot's key name in any case: OFFI-1, OFFI-2, PRIV-1, PRIV-2, PRIV-3,\n"
     "PRIV-4 or PRIV-5. NOMSG (any case) must follow the key after exactly one\n"
     "space; any other text after the key is ignored. A first word that is\n"
-    "neither a key name nor an option opens the main window.\n"
+    "neither a key name nor an option opens the main window; without a display\n"
+    "it is reported as no slot key (exit status 2).\n"
     "\n"
     "Exit status:\n"
     "  0  success\n"
@@ -54,6 +57,18 @@ std::string UnknownOptionError(std::string_view word) {
     std::string text = "Unknown option ";
     text += word;
     text += ". See tarnwick --help.";
+    return text;
+}
+
+std::string NotASlotKeyError(std::string_view word) {
+    std::string text = "\"";
+    text += word;
+    text += "\" is not a slot key.\r\nThe slot keys are";
+    for (const std::string_view key : kSlotKeyNames) {
+        text += ' ';
+        text += key;
+    }
+    text += ", in any case.\r\nSee tarnwick --help.";
     return text;
 }
 

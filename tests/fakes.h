@@ -69,6 +69,7 @@ public:
         offset_ += count;
         return static_cast<std::ptrdiff_t>(count);
     }
+    std::string FailureReason() const override { return offset_ >= failAfter_ ? "Input/output error" : ""; }
 
 private:
     std::string text_;
@@ -78,7 +79,8 @@ private:
 };
 
 // Files held in memory by path. A replaced file changes only on Commit(), as
-// on the real file system; the switches make each step fail.
+// on the real file system; the switches make each step fail, each with a
+// reason of its own.
 class MemoryFileSystem final : public FileSystem {
 public:
     std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
@@ -88,13 +90,15 @@ public:
         }
         const auto found = files.find(path);
         if (found == files.end()) {
+            failure_ = "No such file or directory";
             return nullptr;
         }
         return std::make_unique<MemoryInputFile>(found->second, SIZE_MAX, readFailAfter);
     }
     std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) override {
         replaceOpens.push_back(path);
-        if (failOpenReplacing) {
+        if (failOpenReplacing || path.empty()) {
+            failure_ = "Permission denied";
             return nullptr;
         }
         return std::make_unique<Output>(*this, path);
@@ -107,6 +111,7 @@ public:
         const auto link = links.find(path);
         return link == links.end() ? path : link->second;
     }
+    std::string FailureReason() const override { return failure_; }
 
     std::map<std::string, std::string> files;
     std::map<std::string, std::string> links;  // a path and where it leads
@@ -125,6 +130,7 @@ private:
         Output(MemoryFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
         bool Write(std::string_view data) override {
             if (files_.writes++ >= files_.writesAllowed) {
+                failure_ = "No space left on device";
                 return false;
             }
             pending_ += data;
@@ -132,17 +138,22 @@ private:
         }
         bool Commit() override {
             if (files_.failCommits) {
+                failure_ = "Disk quota exceeded";
                 return false;
             }
             files_.files[path_] = pending_;
             return true;
         }
+        std::string FailureReason() const override { return failure_; }
 
     private:
         MemoryFileSystem& files_;
         std::string path_;
         std::string pending_;
+        std::string failure_;
     };
+
+    std::string failure_;
 };
 
 // A settings file held in memory; nothing stands for a missing file.

@@ -87,7 +87,7 @@ protected:
                 EXPECT_EQ(&shown, &state);
                 return 0;
             },
-            output);
+            output, hasDisplay);
     }
 
     void WriteSettings(std::string text) { store.text = std::move(text); }
@@ -101,15 +101,22 @@ protected:
     AppState state;
     int windowShown = 0;
     MailConfigFiles* mailFiles = nullptr;
+    bool hasDisplay = true;
 };
 
-TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
+// Without a display, a first word that is no key name cannot mean the main
+// window either.
+TEST_F(MainTest, HelpVersionAndUnknownWordsNeedNoSettings) {
     struct Case {
         const char* commandLine;
         int status;
         ::testing::Matcher<std::string> output;
         std::vector<RecordedMessage> shown;
+        bool hasDisplay = true;
     };
+    const std::string keys =
+        " is not a slot key.\r\nThe slot keys are OFFI-1 OFFI-2 PRIV-1 PRIV-2 PRIV-3 PRIV-4 PRIV-5, in any "
+        "case.\r\nSee tarnwick --help.";
     using ::testing::AllOf;
     using ::testing::EndsWith;
     using ::testing::HasSubstr;
@@ -125,12 +132,16 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
          2,
          ::testing::IsEmpty(),
          {{"Unknown option --status-of. See tarnwick --help.", MessageKind::Error}}},
+        {"  priv-9 NOMSG", 2, ::testing::IsEmpty(), {{"\"priv-9\"" + keys, MessageKind::Error}}, false},
+        {"help", 2, ::testing::IsEmpty(), {{"\"help\"" + keys, MessageKind::Error}}, false},
+        {"--help", 0, StartsWith("Usage:"), {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.commandLine);
         output.written.clear();
         messages.shown.clear();
         store.loads = 0;
+        hasDisplay = c.hasDisplay;
         EXPECT_EQ(RunMain(c.commandLine), c.status);
         EXPECT_THAT(output.written, c.output);
         EXPECT_EQ(messages.shown, c.shown);
@@ -145,11 +156,13 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
 TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
     const std::string base =
         "//START OFFI-1\nA\n//END\n//START PRIV-2\nSent \n%DATE\n \n%TIME\n//END\n"
+        "//START OFFI-2\nC\n//ENd\n//START PRIV-3\n//END\n"
         "//START PRIV-4\n" +
         std::string(kBlockSizeLimit + 1, 'x') + "\n//END\n//START PRIV-5\nB\n";
     const std::string oldTail = "Sent 2001.02.03 04:05:06\r\n";
     const std::string none =
         "The tail file holds none of the seven slots: it was edited or written by something else.";
+    const std::string fileLines = "Base file: base\nTail file: tail\n";
     struct Case {
         const char* commandLine;
         std::optional<std::string> tail;  // none: no tail file
@@ -159,13 +172,18 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         std::optional<std::string> tailAfter;
     };
     const std::vector<Case> cases = {
-        {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n", {}, oldTail},
-        {"--status", "A\n", 0, "OFFI-1 Set Official 1\n", {}, "A\n"},
-        {"--status", "Sent 2001.02.03 04:05:06 \n", 3, none + "\n", {}, "Sent 2001.02.03 04:05:06 \n"},
+        {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n" + fileLines, {}, oldTail},
+        {"--status", "A\n", 0, "OFFI-1 Set Official 1\n" + fileLines, {}, "A\n"},
+        {"--status",
+         "Sent 2001.02.03 04:05:06 \n",
+         3,
+         none + "\n" + fileLines,
+         {},
+         "Sent 2001.02.03 04:05:06 \n"},
         {"--status",
          std::nullopt,
          3,
-         "The tail file holds nothing: there is no tail file yet.\n",
+         "The tail file holds nothing: there is no tail file yet.\n" + fileLines,
          {},
          std::nullopt},
         {"--refresh", oldTail, 0, "", {}, "Sent 2003.01.11 06:02:30\n"},
@@ -173,10 +191,12 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         {"--list",
          "B\n",
          0,
-         "OFFI-1 Set Official 1: block found\nOFFI-2 Set Official 2: no block: no start line\n"
+         "OFFI-1 Set Official 1: block found\n"
+         "OFFI-2 Set Official 2: block found, but it holds the start line of another slot, \"//START "
+         "PRIV-3\": is an end line mistyped?\n"
          "PRIV-1 Set Private 1: no block: no start line\nPRIV-2 Weekend: block found\n"
-         "PRIV-3 Set Private 3: no block: no start line\nPRIV-4 Set Private 4: no block: larger than 8 MiB\n"
-         "PRIV-5 Set Private 5: no block: no end line\n",
+         "PRIV-3 Set Private 3: block found\nPRIV-4 Set Private 4: no block: larger than 8 MiB\n"
+         "PRIV-5 Set Private 5: no block: no end line\nBase file: base\n",
          {},
          "B\n"},
     };
@@ -203,9 +223,10 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
 TEST_F(MainTest, LiveSlotOptionsReportFailuresWithStatusOne) {
     using Files = std::map<std::string, std::string>;
     for (const auto& [fileSet, failure] :
-         {std::pair<Files, std::string>{{{"tail", "x\n"}}, "INPUT FILE OPEN ERROR !!!\r\nFILE : base"},
+         {std::pair<Files, std::string>{
+              {{"tail", "x\n"}}, "INPUT FILE OPEN ERROR !!!\r\nFILE : base\r\nNo such file or directory"},
           {{{"tail", "x\n"}, {"base", "//START PRIV-2\nx\n//END\n"}},
-           "INPUT FILE READ ERROR !!!\r\nFILE : base"}}) {
+           "INPUT FILE READ ERROR !!!\r\nFILE : base\r\nInput/output error"}}) {
         for (const char* commandLine : {"--status", "--refresh", "--list"}) {
             SCOPED_TRACE(std::string(commandLine) + " " + failure);
             WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\n");

@@ -140,7 +140,9 @@ protected:
         fs::remove_all(root_);
     }
 
-    std::string Path(const std::string& name) const { return name[0] == '/' ? name : work_ + "/" + name; }
+    std::string Path(const std::string& name) const {
+        return name.empty() || name[0] == '/' ? name : work_ + "/" + name;
+    }
 
     // Base file, old tail file and settings naming both, with a caption and
     // a stored NoMsg that the command line overrides; the settings file gets
@@ -275,18 +277,27 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
         {"no start line", "//START PRIV-1\nx\n//END\n", "base.txt", "tail.txt", false,
          notFound + "//START PRIV-2\n"},
         {"no end line", "//START PRIV-2\nA\nB\n", "base.txt", "tail.txt", false, notFound + "//END\n"},
-        {"missing base file", kBase, "none", "tail.txt", false, inputOpen + Path("none") + "\n"},
-        {"base file is a folder", kBase, "locked", "tail.txt", false, inputOpen + Path("locked") + "\n"},
-        {"tail folder missing", kBase, "base.txt", "none/t", false, outputOpen + Path("none/t") + "\n"},
+        {"missing base file", kBase, "none", "tail.txt", false,
+         inputOpen + Path("none") + "\nNo such file or directory\n"},
+        {"no base file chosen", kBase, "", "tail.txt", false, inputOpen + "\nNo base file is chosen.\n"},
+        {"base file is a folder", kBase, "locked", "tail.txt", false,
+         inputOpen + Path("locked") + "\nIs a directory\n"},
+        {"no tail file chosen", kBase, "base.txt", "", false, outputOpen + "\nNo tail file is chosen.\n"},
+        {"tail is a folder", kBase, "base.txt", "locked", false,
+         outputOpen + Path("locked") + "\nIs a directory\n"},
+        {"tail folder missing", kBase, "base.txt", "none/t", false,
+         outputOpen + Path("none/t") + "\nNo such file or directory\n"},
         // Reported as it is, never cut into the name of another file.
         {"tail path too long", kBase, "base.txt", std::string(5000, 't'), false,
-         outputOpen + Path(std::string(5000, 't')) + "\n"},
+         outputOpen + Path(std::string(5000, 't')) + "\nFile name too long\n"},
         {"new tail in a read-only folder", kBase, "base.txt", "locked/t", true,
-         outputOpen + Path("locked/t") + "\n"},
+         outputOpen + Path("locked/t") + "\nPermission denied\n"},
+        {"read-only tail", kBase, "base.txt", "read-only.txt", true,
+         outputOpen + Path("read-only.txt") + "\nPermission denied\n"},
         {"tail in a read-only folder, no end line", "//START PRIV-2\nA\nB\n", "base.txt", "locked/tail.txt",
          true, notFound + "//END\n"},
         {"device refuses the write", kBase, "base.txt", "/dev/full", false,
-         "Set Vellicor: warning: OUTPUT FILE WRITE ERROR !!!\nFILE : /dev/full\n"},
+         "Set Vellicor: warning: OUTPUT FILE WRITE ERROR !!!\nFILE : /dev/full\nNo space left on device\n"},
     };
     fs::create_directory(Path("locked"));
     WriteAll(Path("locked/tail.txt"), kOldTail);
@@ -294,6 +305,8 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
         ASSERT_EQ(::chown(Path("locked/tail.txt").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
     }
     ::chmod(Path("locked").c_str(), 0555);
+    WriteAll(Path("read-only.txt"), kOldTail);
+    ::chmod(Path("read-only.txt").c_str(), 0444);
     std::string skipped;
     for (const Case& c : cases) {
         if (c.unprivileged && !CanRunUnprivileged(work_)) {
@@ -330,7 +343,10 @@ TEST_F(CommandLineTest, TailNamingTheBaseOrTheSettingsFileIsRefusedInEverySpelli
         const auto before = Snapshot();
         const RunResult result = Run({"PRIV-2"});
         EXPECT_EQ(result.status, 1) << result;
-        EXPECT_EQ(result.err, "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + dest + "\n");
+        const bool settings =
+            dest.find("ini") != std::string::npos || dest.find("settings") != std::string::npos;
+        EXPECT_EQ(result.err, "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + dest +
+                                  "\nThe tail file is the " + (settings ? "settings" : "base") + " file.\n");
         EXPECT_EQ(Snapshot(), before);
     }
 }
@@ -349,8 +365,9 @@ TEST_F(CommandLineTest, BaseFileIsReadInBoundedTimeAndMemory) {
     std::ofstream(Path("huge.txt"), std::ios::binary | std::ios::app) << "\n//END\n";
     // The base file and the whole message; the run fails and the tail stays.
     for (const auto& [source, err] : std::vector<std::pair<std::string, std::string>>{
-             {"/dev/zero", inputOpen + "/dev/zero\n"},
-             {Path("fifo"), inputOpen + Path("fifo") + "\n"},
+             {"/dev/zero", inputOpen + "/dev/zero\nNot a regular file (a device, a pipe or a socket)\n"},
+             {Path("fifo"),
+              inputOpen + Path("fifo") + "\nNot a regular file (a device, a pipe or a socket)\n"},
              {Path("huge.txt"),
               "Set Vellicor: error: INPUT SOURCE ERROR !!!\nBLOCK LARGER THAN 8 MiB - //START PRIV-2\n"},
          }) {
@@ -399,7 +416,8 @@ TEST_F(CommandLineTest, KilledWhileWritingLeavesTheOldOrTheNewTailAndNothingElse
 }
 
 // Help and version print with or without a display, even one that cannot be
-// reached; window mode without a display ends at once.
+// reached; window mode without a display ends at once, and a first word that
+// is no key name is reported as such.
 TEST_F(CommandLineTest, HelpAndVersionPrintAndWindowModeNeedsADisplay) {
     struct Case {
         std::vector<std::string> arguments;
@@ -414,8 +432,13 @@ TEST_F(CommandLineTest, HelpAndVersionPrintAndWindowModeNeedsADisplay) {
              {{"--version"}, "", 0, "tarnwick " TARNWICK_VERSION "\n", ""},
              {{"--version"}, ":97", 0, "tarnwick " TARNWICK_VERSION "\n", ""},
              {{}, "", 2, "", "display"},
-             {{"PRIV-8"}, "", 2, "", "display"},
-             {{"hello", "PRIV-2"}, "", 2, "", "display"},
+             {{"PRIV-8"},
+              "",
+              2,
+              "",
+              "Set Vellicor: error: \"PRIV-8\" is not a slot key.\nThe slot keys are OFFI-1 "},
+             {{"hello", "PRIV-2"}, "", 2, "", "\"hello\" is not a slot key.\n"},
+             {{"hello"}, "", 2, "", "PRIV-4 PRIV-5, in any case.\nSee tarnwick --help.\n"},
          }) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments) + " DISPLAY=" + c.display);
         Prepare();
@@ -450,11 +473,16 @@ TEST_F(CommandLineTest, StatusAndRefreshFollowTheTail) {
         tail, MatchesRegex("Sent [0-9]{4}\\.[0-9]{2}\\.[0-9]{2} ([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]\n"));
     EXPECT_THAT(tail.substr(5, 10), AnyOf(before, Today()));  // the run may cross midnight
     fs::remove(Path("tail.txt"));
-    step("no tail yet", {"--status"}, 3, "The tail file holds nothing: there is no tail file yet\\.\n", "");
+    step("no tail yet", {"--status"}, 3,
+         "The tail file holds nothing: there is no tail file yet\\.\nBase file: " + Path("base.txt") +
+             "\nTail file: " + Path("tail.txt") + "\n",
+         "");
     EXPECT_EQ(Snapshot().size(), 2u) << "nothing else written";
     WriteSettings("[FILES]\nDEST=/dev/zero\nSOURCE=" + Path("base.txt") + "\n");
     step("a device as the tail is not read", {"--refresh"}, 1, "",
-         "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : /dev/zero\n");
+         "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : /dev/zero\nNot a regular file (a device, "
+         "a pipe "
+         "or a socket)\n");
 }
 
 // Whatever the input, the run ends with a status of its own and our own
@@ -630,7 +658,7 @@ TEST_F(CommandLineTest, RunsEndWithTheirStatusOnceTheirMessageBoxIsClosed) {
         {"success", "PRIV-2", "base.txt", 0, kPriv2Tail, "information: Set Vellicor for [ Weekend ]."},
         {"no message asked for", "PRIV-2 NOMSG", "base.txt", 0, kPriv2Tail, ""},
         {"missing base file", "PRIV-2", "none", 1, kOldTail,
-         "warning: INPUT FILE OPEN ERROR !!!\nFILE : " + Path("none")},
+         "warning: INPUT FILE OPEN ERROR !!!\nFILE : " + Path("none") + "\nNo such file or directory"},
         {"missing block", "PRIV-1", "base.txt", 1, kOldTail,
          "error: INPUT SOURCE ERROR !!!\nNOT FOUND - //START PRIV-1"},
         {"unknown option", "--bogus", "base.txt", 2, kOldTail,

@@ -108,7 +108,9 @@ struct Live {
 };
 
 // A base file with a plain block and one that has a date.
-constexpr const char* kLiveBase = "//START OFFI-1\nHello\n//END\n//START OFFI-2\nSent \n%DATE\n//END\n";
+constexpr const char* kLiveBase =
+    "//START OFFI-1\nHello\n//END\n//START OFFI-2\nSent \n%DATE\n//END\n//START PRIV-1\nA\n//ENd\n//START "
+    "PRIV-2\n//END\n";
 constexpr const char* kLongCaption =
     "Weekend with a rather long caption text that goes on past the status line";
 
@@ -369,6 +371,8 @@ private slots:
             << Live{"Hello\n", "edit and save", -1, "Live: none of the seven"};
         QTest::newRow("caption renamed")
             << Live{"Sent 2001.02.03\r\n", "rename", 1, "Live: Business, 2001.02.03"};
+        QTest::newRow("block ran into the next") << Live{
+            "A\n//ENd\n//START PRIV-2\n", "", 2, "Live: Set Private 1; its block holds \"//START PRIV-2\""};
     }
     void liveMark() {
         QFETCH(Live, live);
