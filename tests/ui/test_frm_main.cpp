@@ -20,6 +20,7 @@
 #include "core/settings.h"
 #include "tests/fakes.h"
 #include "tests/ui/tab_order.h"
+#include "tests/ui/window_fakes.h"
 #include "ui/frm_main.h"
 #include "ui/frm_view.h"
 
@@ -33,7 +34,7 @@ constexpr const char* kTail = "/mail/Vellicor.TXT";
 
 // One window over fakes: settings in memory, a base file with a block for
 // slot 0 only, and recorders for messages, dialogs and the program's end.
-struct Rig {
+struct Rig : WindowFakes {
     explicit Rig(std::optional<std::string> ini = std::nullopt) {
         store.text = std::move(ini);
         files.files[kBase] = "//START OFFI-1\nHello\n//END\n";
@@ -59,15 +60,6 @@ struct Rig {
     int StoredPosition(const SettingKey& key) const { return ParsePosition(Stored(key)); }
 
     AppState state;
-    RecordingMessages messages;
-    FixedClock clock{LocalTime{2026, 12, 6, 14, 5, 9}};
-    MemoryFileSystem files;
-    MemoryProfileStore store;
-    Settings settings{store, "\n"};
-    Services core{messages, clock, files, settings, "\n"};
-    RecordingDialogs dialogs;
-    RecordingProgram program;
-    WindowServices services{core, dialogs, program};
     std::unique_ptr<frmMain> window;
 };
 
