@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/tail_engine.h"
+#include "ui/colours.h"
 
 namespace tarnwick {
 
@@ -56,9 +57,7 @@ void frmView::CreateControls() {
     txtView_->setFont(FixedFont(11.25));
     // Tab walks the window's controls; Ctrl+Tab types a tab character.
     txtView_->setTabChangesFocus(true);
-    QPalette palette = txtView_->palette();
-    palette.setColor(QPalette::Base, kTextBoxColour);
-    txtView_->setPalette(palette);
+    SetFixedColours(txtView_, QPalette::Base, kTextBoxColour, QPalette::Text, Qt::black);
     txtView_->installEventFilter(this);
 
     cmdClose_ = new QPushButton(QStringLiteral("CLOSE (&C)"), this);

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "core/settings.h"
+#include "ui/colours.h"
 
 // The resources sit in a static library, whose registration is not linked in
 // unless something names it; this must be outside any namespace.
@@ -126,9 +127,8 @@ QIcon ResourceIcon(const QString& fileName) {
 }
 
 void SetBackground(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
+    // Labels and check boxes write in the window's text colour.
+    SetFixedColours(widget, QPalette::Window, colour, QPalette::WindowText, Qt::black);
     // Buttons (check boxes among them) would fill with the Button role.
     widget->setBackgroundRole(QPalette::Window);
     widget->setAutoFillBackground(true);

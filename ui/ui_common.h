@@ -60,7 +60,8 @@ void PlaceLabel(QLabel* label, int rightTwips, int topTwips, int heightTwips);
 // An icon of the program's resources, such as "envelope.svg".
 QIcon ResourceIcon(const QString& fileName);
 
-// Sets a widget's background colour.
+// Sets a widget's background colour, with black text on it (made readable
+// as SetFixedColours does).
 void SetBackground(QWidget* widget, const QColor& colour);
 
 // The title-bar hints of every window: a close box only, and no resizing.

@@ -1,0 +1,217 @@
+// How the three windows look under a desktop's theme: readable text on the
+// colours they fix, and the theme's own colours elsewhere.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionButton>
+#include <QtTest>
+#include <memory>
+
+#include "tests/ui/window_fakes.h"
+#include "ui/colours.h"
+#include "ui/frm_main.h"
+#include "ui/frm_opt.h"
+#include "ui/frm_view.h"
+
+using namespace tarnwick;
+using namespace tarnwick::testing;
+
+namespace {
+
+// A desktop theme's palette: its window colour with `text` on it, and the
+// dimmed text it gives disabled controls.
+QPalette Theme(const QColor& window, const QColor& text, const QColor& disabled) {
+    QPalette palette(window, window);
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(role, text);
+        palette.setColor(QPalette::Disabled, role, disabled);
+    }
+    return palette;
+}
+
+// The main window, and from it the preview and the options window, over a
+// base file with a block for OFFI-1.
+struct Rig : WindowFakes {
+    explicit Rig(const std::string& ini = {}) {
+        store.text = ini;
+        FillSlotTable(state);
+        state.Dest = "/mail/tail.txt";
+        state.Source = "/mail/base.txt";
+        state.NoMsg = state.NoStop = "OF";
+        files.files[state.Source] = "//START OFFI-1\nKind regards,\n//END\n";
+        main = std::make_unique<frmMain>(state, services);
+        main->show();
+    }
+    template <class T = QPushButton>
+    T* Find(const QString& name) const {
+        return main->findChild<T*>(name);
+    }
+    frmView* ShowPreview() const {
+        Find<QCheckBox>("chkView")->click();
+        Find("cmdSet0")->click();
+        return main->findChild<frmView*>();
+    }
+
+    AppState state;
+    std::unique_ptr<frmMain> main;
+};
+
+// The contrast of a text with what is behind it, from the window's pixels in
+// `area` of the widget: the colour most of them show is the background, and
+// the text is the colour that stands out most from it.
+double PaintedContrast(const QWidget* widget, const QRect& area) {
+    QWidget* window = widget->window();
+    const QImage image = window->grab(QRect(widget->mapTo(window, area.topLeft()), area.size())).toImage();
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            ++counts[image.pixel(x, y)];
+        }
+    }
+    const QColor background(
+        std::max_element(counts.keyValueBegin(), counts.keyValueEnd(), [](auto a, auto b) {
+            return a.second < b.second;
+        })->first);
+    double most = 1;
+    for (auto it = counts.keyBegin(); it != counts.keyEnd(); ++it) {
+        most = std::max(most, ContrastRatio(QColor(*it), background));
+    }
+    return most;
+}
+
+// Where each text of a window is painted: labels and check boxes (beside
+// their box), the caption boxes inside their frame, the preview's page.
+QList<std::pair<const QWidget*, QRect>> TextAreas(const QWidget* window) {
+    QList<std::pair<const QWidget*, QRect>> areas;
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        areas.append({label, label->rect()});
+    }
+    for (const QCheckBox* box : window->findChildren<QCheckBox*>()) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        areas.append({box, box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box)});
+    }
+    for (const QLineEdit* caption : window->findChildren<QLineEdit*>(QRegularExpression("^txtUpdate"))) {
+        const int frame = caption->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 1;
+        areas.append({caption, caption->rect().adjusted(frame, frame, -frame, -frame)});
+    }
+    for (const QPlainTextEdit* page : window->findChildren<QPlainTextEdit*>()) {
+        areas.append({page->viewport(), page->viewport()->rect()});
+    }
+    return areas;
+}
+
+}  // namespace
+
+class TestWindowLook : public QObject {
+    Q_OBJECT
+private slots:
+    void contrastRatio_data() {
+        QTest::addColumn<QColor>("first");
+        QTest::addColumn<QColor>("second");
+        QTest::addColumn<double>("ratio");
+        QTest::newRow("black on white") << QColor(Qt::black) << QColor(Qt::white) << 21.0;
+        QTest::newRow("white on black") << QColor(Qt::white) << QColor(Qt::black) << 21.0;
+        QTest::newRow("alike") << QColor(128, 255, 255) << QColor(128, 255, 255) << 1.0;
+        QTest::newRow("blue on white") << QColor(0, 0, 255) << QColor(Qt::white) << 8.59;
+        QTest::newRow("red on white") << QColor(255, 0, 0) << QColor(Qt::white) << 4.0;
+        QTest::newRow("white on cyan") << QColor(Qt::white) << QColor(128, 255, 255) << 1.18;
+        QTest::newRow("mid grey on black") << QColor(118, 118, 118) << QColor(Qt::black) << 4.62;
+        QTest::newRow("dark grey, linear part") << QColor(10, 10, 10) << QColor(Qt::black) << 1.06;
+    }
+    void contrastRatio() {
+        QFETCH(QColor, first);
+        QFETCH(QColor, second);
+        QFETCH(double, ratio);
+        QVERIFY2(qAbs(ContrastRatio(first, second) - ratio) < 0.01,
+                 qPrintable(QString::number(ContrastRatio(first, second))));
+    }
+
+    void readableOn_data() {
+        QTest::addColumn<QColor>("wanted");
+        QTest::addColumn<QColor>("background");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("blue on white: kept") << QColor(0, 0, 255) << QColor(Qt::white) << true;
+        QTest::newRow("red on white: deeper") << QColor(255, 0, 0) << QColor(Qt::white) << false;
+        QTest::newRow("yellow on cyan: darker") << QColor(255, 255, 0) << QColor(128, 255, 255) << false;
+        QTest::newRow("blue on black: lighter") << QColor(0, 0, 255) << QColor(Qt::black) << false;
+        QTest::newRow("grey on mid grey") << QColor(128, 128, 128) << QColor(119, 119, 119) << false;
+        QTest::newRow("black on cyan: kept") << QColor(Qt::black) << QColor(128, 255, 255) << true;
+    }
+    void readableOn() {
+        QFETCH(QColor, wanted);
+        QFETCH(QColor, background);
+        QFETCH(bool, kept);
+        const QColor readable = ReadableOn(wanted, background);
+        const double contrast = ContrastRatio(readable, background);
+        QVERIFY2(contrast >= kMinimumContrast, qPrintable(readable.name()));
+        QCOMPARE(readable == wanted, kept);
+        if (!kept) {
+            // Changed no more than it takes, and still of its hue.
+            QVERIFY2(contrast < kMinimumContrast + 0.2, qPrintable(QString::number(contrast)));
+            QCOMPARE(readable.hsvHue(), wanted.hsvHue());
+        }
+    }
+
+    // Under each theme, style and font: every text on a colour the windows
+    // fix reads at 4.5 : 1 or better, and the controls they leave alone keep
+    // the theme's colours.
+    void textsReadableAndWhole_data() {
+        QTest::addColumn<QPalette>("theme");
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<double>("points");
+        const QPalette light = Theme(QColor(239, 239, 239), Qt::black, QColor(190, 190, 190));
+        const QPalette dark = Theme(QColor(53, 53, 53), Qt::white, QColor(127, 127, 127));
+        const QPalette highContrast = Theme(Qt::black, Qt::yellow, Qt::green);
+        QTest::newRow("light, Fusion, 9 pt") << light << "Fusion" << 9.0;
+        QTest::newRow("dark, Fusion, 11 pt") << dark << "Fusion" << 11.0;
+        QTest::newRow("high contrast, Fusion, 13 pt") << highContrast << "Fusion" << 13.0;
+        QTest::newRow("dark, Windows, 13 pt") << dark << "Windows" << 13.0;
+        QTest::newRow("high contrast, Windows, 9 pt") << highContrast << "Windows" << 9.0;
+        QTest::newRow("light, Windows, 11 pt") << light << "Windows" << 11.0;
+    }
+    void textsReadableAndWhole() {
+        QFETCH(QPalette, theme);
+        QFETCH(QString, style);
+        QFETCH(double, points);
+        QApplication::setStyle(QStyleFactory::create(style));
+        QApplication::setPalette(theme);
+        QFont font = QApplication::font();
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+
+        Rig rig;
+        frmView* view = rig.ShowPreview();
+        rig.Find<QCheckBox>("chkView")->click();  // PreEdit disabled again
+        std::array<QPushButton*, kSlotCount> buttons{};
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            buttons[slot] = rig.Find(QStringLiteral("cmdSet%1").arg(slot));
+        }
+        frmOpt options(rig.state, rig.settings, buttons, rig.main.get());
+        options.findChild<QLineEdit*>("txtUpdate1")->setText(QStringLiteral("Edited"));
+        options.show();
+        QVERIFY(!rig.Find<QCheckBox>("chkEdit")->isEnabled());
+
+        for (const QWidget* window : std::initializer_list<const QWidget*>{rig.main.get(), view, &options}) {
+            for (const auto& [widget, area] : TextAreas(window)) {
+                const double contrast = PaintedContrast(widget, area);
+                QVERIFY2(contrast >= kMinimumContrast,
+                         qPrintable(QStringLiteral("%1 %2: %3 : 1")
+                                        .arg(window->objectName(), widget->objectName())
+                                        .arg(contrast)));
+            }
+        }
+        QCOMPARE(rig.Find<QLineEdit>("txtTo")->palette().color(QPalette::Base), theme.color(QPalette::Base));
+        QCOMPARE(rig.Find("cmdExit")->palette().color(QPalette::ButtonText),
+                 theme.color(QPalette::ButtonText));
+    }
+};
+
+QTEST_MAIN(TestWindowLook)
+#include "test_window_look.moc"
