@@ -91,6 +91,7 @@ void frmOpt::CreateControls() {
         caption->setObjectName(QStringLiteral("txtUpdate") + index);
         caption->setGeometry(TwipsRect(4320, 720 + top, 2175, 270));
         caption->setAlignment(Qt::AlignCenter);
+        FitToText(caption);
         txtUpdate_[slot] = caption;
 
         connect(selector, &QPushButton::clicked, this, [this, slot] { cmdSet_Click(slot); });

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -118,6 +119,16 @@ void PlaceLabel(QLabel* label, int rightTwips, int topTwips, int heightTwips) {
     const int height = std::max(Px(heightTwips), label->height());
     const int top = Px(topTwips) - (height - Px(heightTwips)) / 2;
     label->setGeometry(Px(rightTwips) - width, top, width, height);
+}
+
+void FitToText(QWidget* control, Qt::Alignment keep) {
+    const QRect design = control->geometry();
+    const QSize needed = control->sizeHint();
+    const bool scrolls = qobject_cast<QLineEdit*>(control) != nullptr;
+    const int width = scrolls ? design.width() : std::max(design.width(), needed.width());
+    const int height = std::max(design.height(), needed.height());
+    const int left = keep.testFlag(Qt::AlignRight) ? design.right() + 1 - width : design.left();
+    control->setGeometry(left, design.top() - (height - design.height()) / 2, width, height);
 }
 
 QIcon ResourceIcon(const QString& fileName) {

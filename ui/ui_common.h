@@ -57,6 +57,12 @@ QFont FixedFont(double pointSize);
 // and centred on the designed box when its text is taller than the box.
 void PlaceLabel(QLabel* label, int rightTwips, int topTwips, int heightTwips);
 
+// Grows a control to the room its text needs (its size hint), never below
+// its designed size; a line box scrolls sideways, so it only grows taller.
+// It keeps its left edge, or its right edge with Qt::AlignRight, and stays
+// centred on its designed height.
+void FitToText(QWidget* control, Qt::Alignment keep = Qt::AlignLeft);
+
 // An icon of the program's resources, such as "envelope.svg".
 QIcon ResourceIcon(const QString& fileName);
 

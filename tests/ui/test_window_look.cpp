@@ -1,5 +1,5 @@
 // How the three windows look under a desktop's theme: readable text on the
-// colours they fix, and the theme's own colours elsewhere.
+// colours they fix, the theme's own colours elsewhere, and no clipped text.
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -107,6 +107,15 @@ QList<std::pair<const QWidget*, QRect>> TextAreas(const QWidget* window) {
     return areas;
 }
 
+// The room a control's text needs, against the room it has; a line box
+// scrolls sideways, so only its height counts, and a text box scrolls.
+bool TextFits(const QWidget* control) {
+    const QSize needed = control->sizeHint();
+    const bool scrolls = qobject_cast<const QLineEdit*>(control) != nullptr;
+    return qobject_cast<const QAbstractScrollArea*>(control) != nullptr ||
+           (needed.height() <= control->height() && (scrolls || needed.width() <= control->width()));
+}
+
 }  // namespace
 
 class TestWindowLook : public QObject {
@@ -160,8 +169,9 @@ private slots:
     }
 
     // Under each theme, style and font: every text on a colour the windows
-    // fix reads at 4.5 : 1 or better, and the controls they leave alone keep
-    // the theme's colours.
+    // fix reads at 4.5 : 1 or better, the controls they leave alone keep the
+    // theme's colours, and every control has the room its text needs,
+    // inside its window and clear of the others.
     void textsReadableAndWhole_data() {
         QTest::addColumn<QPalette>("theme");
         QTest::addColumn<QString>("style");
@@ -205,6 +215,18 @@ private slots:
                          qPrintable(QStringLiteral("%1 %2: %3 : 1")
                                         .arg(window->objectName(), widget->objectName())
                                         .arg(contrast)));
+            }
+            QWidgetList controls = window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            controls.removeIf([](const QWidget* control) { return control->isWindow(); });
+            for (const QWidget* control : controls) {
+                const QString name = window->objectName() + ' ' + control->objectName();
+                QVERIFY2(control->isHidden() || TextFits(control), qPrintable(name));
+                QVERIFY2(window->rect().contains(control->geometry()), qPrintable(name));
+                for (const QWidget* other : controls) {
+                    QVERIFY2(other == control || other->isHidden() ||
+                                 !other->geometry().intersects(control->geometry()),
+                             qPrintable(name + " / " + other->objectName()));
+                }
             }
         }
         QCOMPARE(rig.Find<QLineEdit>("txtTo")->palette().color(QPalette::Base), theme.color(QPalette::Base));
