@@ -205,6 +205,7 @@ void frmView::cmdSet_Click() {
     }
     const QRect main = mainWindow_->window()->frameGeometry();
     move(main.left(), main.top() + main.height());
+    KeepOnScreen(this);
 }
 
 void frmView::cmdClose_Click() {

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <cstdint>
@@ -113,8 +114,13 @@ void MarkLiveButton(QPushButton* button, bool live);
 // the tooltip holds the whole text.
 void SetElidedText(QLabel* label, const QString& text);
 
-// Moves a window whose frame would be wholly off every screen onto the
-// nearest screen.
+// Where a window's frame goes: inside the available area that is nearest
+// its centre (the one it opens on), moved no further than it must; a frame
+// larger than that area starts at the area's top left.
+QRect PlaceOnScreen(const QRect& frame, const QList<QRect>& areas);
+
+// Moves a window to where PlaceOnScreen puts it. A window not yet shown has
+// no frame, so it is reckoned with the frame of the window that owns it.
 void KeepOnScreen(QWidget* window);
 
 }  // namespace tarnwick

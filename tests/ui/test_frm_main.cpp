@@ -288,7 +288,7 @@ private slots:
     void positions_data() {
         QTest::addColumn<Positions>("p");
         QTest::newRow("defaults follow the main window") << Positions{
-            "[POSITION]\nMAINTOP=1500\nMAINLEFT=3000\n", {6015, 3000, 6015, 3000}, {1500, 3000, 6015, 3000}};
+            "[POSITION]\nMAINTOP=1500\nMAINLEFT=2400\n", {6015, 2400, 6015, 2400}, {1500, 2400, 6015, 2400}};
         QTest::newRow("stored values round-trip, also between pixels")
             << Positions{"[POSITION]\nMAINTOP=1234\nMAINLEFT=-7\nVIEWTOP=4444\nVIEWLEFT=-15\n",
                          {5749, -7, 4444, -15},

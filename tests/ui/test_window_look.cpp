@@ -1,15 +1,21 @@
 // How the three windows look under a desktop's theme: readable text on the
-// colours they fix, the theme's own colours elsewhere, and no clipped text.
+// colours they fix, the theme's own colours elsewhere, no clipped text, and
+// a place inside the screen. Run on two virtual screens, a laptop's and one
+// smaller than any window.
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -115,6 +121,18 @@ bool TextFits(const QWidget* control) {
     return qobject_cast<const QAbstractScrollArea*>(control) != nullptr ||
            (needed.height() <= control->height() && (scrolls || needed.width() <= control->width()));
 }
+
+QRect Area(int screen) {
+    return QGuiApplication::screens().at(screen)->availableGeometry();
+}
+
+struct Stored {
+    QString window;  // "main", "view", "options", or "docked": the view below the main window
+    QString key;     // the position stored: "MAIN", "VIEW" or "OPT"
+    int screen;      // whose area `offset` counts from
+    QPoint offset;   // from the area's top left; negative: from its bottom right
+    int expected;    // the screen it must open on
+};
 
 }  // namespace
 
@@ -233,7 +251,106 @@ private slots:
         QCOMPARE(rig.Find("cmdExit")->palette().color(QPalette::ButtonText),
                  theme.color(QPalette::ButtonText));
     }
+
+    void placeOnScreen_data() {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QList<QRect>>("areas");
+        QTest::addColumn<QPoint>("placed");
+        const QRect laptop(0, 0, 1280, 870);
+        const QRect beside(1280, 100, 400, 300);
+        const QList<QRect> both{laptop, beside};
+        QTest::newRow("inside: stays") << QRect(100, 200, 600, 300) << both << QPoint(100, 200);
+        QTest::newRow("past the bottom: up") << QRect(100, 800, 600, 300) << both << QPoint(100, 570);
+        QTest::newRow("past the left: right") << QRect(-50, 200, 600, 300) << both << QPoint(0, 200);
+        QTest::newRow("wholly off above: down") << QRect(300, -2000, 600, 300) << both << QPoint(300, 0);
+        QTest::newRow("centre on the other screen")
+            << QRect(1300, 300, 200, 200) << both << QPoint(1300, 200);
+        QTest::newRow("larger than it: its top left")
+            << QRect(1500, 150, 610, 310) << both << QPoint(1280, 100);
+        QTest::newRow("only taller: top, and moved left")
+            << QRect(1600, 50, 200, 400) << both << QPoint(1480, 100);
+        QTest::newRow("nearest to a centre off every screen")
+            << QRect(1700, 600, 100, 100) << both << QPoint(1580, 300);
+        QTest::newRow("no screen: stays") << QRect(-50, -60, 10, 10) << QList<QRect>{} << QPoint(-50, -60);
+    }
+    void placeOnScreen() {
+        QFETCH(QRect, frame);
+        QFETCH(QList<QRect>, areas);
+        QFETCH(QPoint, placed);
+        QCOMPARE(PlaceOnScreen(frame, areas), QRect(placed, frame.size()));
+    }
+
+    // Whatever the stored position, each window opens inside the screen it
+    // is nearest to, frame and all; on a screen too small for it, at its
+    // top left.
+    void windowsOpenInsideTheScreen_data() {
+        QTest::addColumn<Stored>("stored");
+        QTest::newRow("preview below the main window") << Stored{"view", "VIEW", 0, {0, 0}, 0};
+        QTest::newRow("main past the bottom right") << Stored{"main", "MAIN", 0, {-100, -50}, 0};
+        QTest::newRow("preview past the bottom") << Stored{"view", "VIEW", 0, {10, -60}, 0};
+        QTest::newRow("preview moved below the main window") << Stored{"docked", "MAIN", 0, {0, -300}, 0};
+        QTest::newRow("options past the right") << Stored{"options", "OPT", 0, {-300, 10}, 0};
+        QTest::newRow("main wholly off above") << Stored{"main", "MAIN", 0, {-1500, -1500}, 0};
+        QTest::newRow("main on the small screen") << Stored{"main", "MAIN", 1, {10, 10}, 1};
+        QTest::newRow("preview right of the small screen") << Stored{"view", "VIEW", 1, {-1, 5}, 1};
+    }
+    void windowsOpenInsideTheScreen() {
+        QFETCH(Stored, stored);
+        QCOMPARE(QGuiApplication::screens().size(), 2);
+        const QRect area = Area(stored.screen);
+        const QPoint at((stored.offset.x() < 0 ? area.right() + 1 : area.left()) + stored.offset.x(),
+                        (stored.offset.y() < 0 ? area.bottom() + 1 : area.top()) + stored.offset.y());
+        std::string ini = "[POSITION]\n";
+        if (stored.offset != QPoint()) {
+            ini += QStringLiteral("%1TOP=%2\n%1LEFT=%3\n")
+                       .arg(stored.key)
+                       .arg(at.y() * 15)
+                       .arg(at.x() * 15)
+                       .toStdString();
+        }
+        Rig rig(ini);
+        QRect frame;
+        if (stored.window == "main") {
+            QVERIFY(QTest::qWaitForWindowExposed(rig.main.get()));
+            frame = rig.main->frameGeometry();
+        } else if (stored.window != "options") {
+            // Placed with the main window's frame before its own is known.
+            frmView* view = rig.ShowPreview();
+            if (stored.window == "docked") {
+                QVERIFY(QTest::qWaitForWindowExposed(view));
+                view->findChild<QPushButton*>("cmdSet")->click();
+            }
+            frame = view->frameGeometry();
+        } else {
+            QTimer::singleShot(0, [&frame] {
+                QWidget* options = QApplication::activeModalWidget();
+                if (QTest::qWaitForWindowExposed(options)) {
+                    frame = options->frameGeometry();
+                }
+                options->close();
+            });
+            rig.Find("cmdSetOpt")->click();
+        }
+        // Inside the area, or at its top left where larger: as placed already.
+        QVERIFY(frame.isValid());
+        QCOMPARE(PlaceOnScreen(frame, {Area(stored.expected)}), frame);
+    }
 };
 
-QTEST_MAIN(TestWindowLook)
+int main(int argc, char** argv) {
+    QTemporaryDir folder;
+    const QString screens = folder.filePath(QStringLiteral("screens.json"));
+    QFile file(screens);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(R"({"screens": [{"name": "laptop", "width": 1280, "height": 900},
+                                   {"name": "small", "x": 1280, "width": 400, "height": 240}]})") < 0) {
+        return 1;
+    }
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.toLocal8Bit());
+    QApplication application(argc, argv);
+    TestWindowLook test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_window_look.moc"
