@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
+#include <climits>
 
 #include "core/live_commands.h"
 #include "core/live_slot.h"
@@ -77,6 +79,45 @@ void AddPathLabel(QWidget* window, const char* name, const QString& caption, QLi
     PlaceLabel(label, rightTwips, topTwips, 225);
 }
 
+// The space between a path box and its button, and between the columns of
+// check boxes.
+constexpr int kGapTwips = 105;
+
+// The Ref buttons share a column at the right edge, as wide as the wider
+// one's text needs; the path boxes end a gap before it.
+void FitRefColumn(std::initializer_list<std::pair<QPushButton*, QLineEdit*>> rows) {
+    int left = INT_MAX;
+    for (const auto& [button, box] : rows) {
+        FitToText(button, Qt::AlignRight);
+        FitToText(box);
+        left = std::min(left, button->x());
+    }
+    for (const auto& [button, box] : rows) {
+        button->setGeometry(left, button->y(), button->geometry().right() + 1 - left, button->height());
+        box->resize(left - Px(kGapTwips) - box->x(), box->height());
+    }
+}
+
+// Two rows of two check boxes, each as large as its text needs: the second
+// column starts clear of the first, and a row that would run into the row
+// or the control below it moves up.
+void FitCheckBoxRows(const std::array<std::array<QCheckBox*, 2>, 2>& rows, const QWidget* below) {
+    int secondLeft = rows[0][1]->x();
+    for (const auto& row : rows) {
+        FitToText(row[0]);
+        FitToText(row[1]);
+        secondLeft = std::max(secondLeft, row[0]->geometry().right() + 1 + Px(kGapTwips));
+    }
+    int limit = below->y();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        (*row)[1]->move(secondLeft, (*row)[1]->y());
+        for (QCheckBox* box : *row) {
+            box->move(box->x(), std::min(box->y(), limit - box->height()));
+        }
+        limit = std::min((*row)[0]->y(), (*row)[1]->y());
+    }
+}
+
 // The text of a path box as the program keeps it: trimmed of spaces.
 std::string TrimmedText(const QLineEdit* box) {
     return std::string(TrimSpaces(ToLocal(box->text())));
@@ -135,6 +176,8 @@ void frmMain::CreateControls() {
     lblLive_->setObjectName(QStringLiteral("Label4"));
     lblLive_->setFont(ProportionalFont(9.75));
     lblLive_->setGeometry(TwipsRect(240, 3870, 6240, 240));
+    FitRefColumn({{cmdRefTo_, txtTo_}, {cmdRefFrom_, txtFrom_}});
+    FitCheckBoxRows({{{chkNoMsg_, chkNoStop_}, {chkView_, chkEdit_}}}, lblLive_);
 
     QWidget* previous = txtTo_;
     for (QWidget* next :

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/colours.h"
 #include "ui/ui_common.h"
 
 namespace tarnwick {
@@ -18,15 +19,15 @@ const QColor kWindowColour(255, 255, 192);
 const QColor kHeadingColour(192, 255, 255);
 const QColor kUntouchedColour(0, 0, 255);
 const QColor kEditedColour(255, 0, 0);
+const QColor kCaptionBoxColour(255, 255, 255);
 
 constexpr int kClientWidthTwips = 6810;
 constexpr int kClientHeightTwips = 5985;
 constexpr int kRowStepTwips = 600;
 
 void SetTextColour(QLineEdit* box, const QColor& colour) {
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Text, colour);
-    box->setPalette(palette);
+    // The caption colours are fixed, so the box behind them is fixed too.
+    SetFixedColours(box, QPalette::Base, kCaptionBoxColour, QPalette::Text, colour);
 }
 
 // "OFFI-1 (&A)": the selectors use the letters A to G, so they do not clash
@@ -91,6 +92,7 @@ void frmOpt::CreateControls() {
         caption->setObjectName(QStringLiteral("txtUpdate") + index);
         caption->setGeometry(TwipsRect(4320, 720 + top, 2175, 270));
         caption->setAlignment(Qt::AlignCenter);
+        FitToText(caption);
         txtUpdate_[slot] = caption;
 
         connect(selector, &QPushButton::clicked, this, [this, slot] { cmdSet_Click(slot); });

@@ -10,6 +10,7 @@
 
 #include "core/tail_engine.h"
 #include "ui/accessible.h"
+#include "ui/colours.h"
 
 namespace tarnwick {
 
@@ -58,9 +59,7 @@ void frmView::CreateControls() {
     txtView_->setFont(FixedFont(11.25));
     // Tab walks the window's controls; Ctrl+Tab types a tab character.
     txtView_->setTabChangesFocus(true);
-    QPalette palette = txtView_->palette();
-    palette.setColor(QPalette::Base, kTextBoxColour);
-    txtView_->setPalette(palette);
+    SetFixedColours(txtView_, QPalette::Base, kTextBoxColour, QPalette::Text, Qt::black);
     txtView_->installEventFilter(this);
 
     cmdClose_ = new QPushButton(QStringLiteral("CLOSE (&C)"), this);
@@ -219,6 +218,7 @@ void frmView::cmdSet_Click() {
     }
     const QRect main = mainWindow_->window()->frameGeometry();
     move(main.left(), main.top() + main.height());
+    KeepOnScreen(this);
 }
 
 void frmView::cmdClose_Click() {

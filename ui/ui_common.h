@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <cstdint>
@@ -59,10 +60,17 @@ QFont FixedFont(double pointSize);
 // and centred on the designed box when its text is taller than the box.
 void PlaceLabel(QLabel* label, int rightTwips, int topTwips, int heightTwips);
 
+// Grows a control to the room its text needs (its size hint), never below
+// its designed size; a line box scrolls sideways, so it only grows taller.
+// It keeps its left edge, or its right edge with Qt::AlignRight, and stays
+// centred on its designed height.
+void FitToText(QWidget* control, Qt::Alignment keep = Qt::AlignLeft);
+
 // An icon of the program's resources, such as "envelope.svg".
 QIcon ResourceIcon(const QString& fileName);
 
-// Sets a widget's background colour.
+// Sets a widget's background colour, with black text on it (made readable
+// as SetFixedColours does).
 void SetBackground(QWidget* widget, const QColor& colour);
 
 // The title-bar hints of every window: a close box only, and no resizing.
@@ -110,8 +118,13 @@ void MarkLiveButton(QPushButton* button, bool live);
 // the tooltip and the name a screen reader reads hold the whole text.
 void SetElidedText(QLabel* label, const QString& text);
 
-// Moves a window whose frame would be wholly off every screen onto the
-// nearest screen.
+// Where a window's frame goes: inside the available area that is nearest
+// its centre (the one it opens on), moved no further than it must; a frame
+// larger than that area starts at the area's top left.
+QRect PlaceOnScreen(const QRect& frame, const QList<QRect>& areas);
+
+// Moves a window to where PlaceOnScreen puts it. A window not yet shown has
+// no frame, so it is reckoned with the frame of the window that owns it.
 void KeepOnScreen(QWidget* window);
 
 }  // namespace tarnwick

@@ -21,6 +21,7 @@
 #include "tests/fakes.h"
 #include "tests/ui/accessible.h"
 #include "tests/ui/tab_order.h"
+#include "tests/ui/window_fakes.h"
 #include "ui/frm_main.h"
 #include "ui/frm_view.h"
 
@@ -34,7 +35,7 @@ constexpr const char* kTail = "/mail/Vellicor.TXT";
 
 // One window over fakes: settings in memory, a base file with a block for
 // slot 0 only, and recorders for messages, dialogs and the program's end.
-struct Rig {
+struct Rig : WindowFakes {
     explicit Rig(std::optional<std::string> ini = std::nullopt) {
         store.text = std::move(ini);
         files.files[kBase] = "//START OFFI-1\nHello\n//END\n";
@@ -60,15 +61,6 @@ struct Rig {
     int StoredPosition(const SettingKey& key) const { return ParsePosition(Stored(key)); }
 
     AppState state;
-    RecordingMessages messages;
-    FixedClock clock{LocalTime{2026, 12, 6, 14, 5, 9}};
-    MemoryFileSystem files;
-    MemoryProfileStore store;
-    Settings settings{store, "\n"};
-    Services core{messages, clock, files, settings, "\n"};
-    RecordingDialogs dialogs;
-    RecordingProgram program;
-    WindowServices services{core, dialogs, program};
     std::unique_ptr<frmMain> window;
 };
 
@@ -308,7 +300,7 @@ private slots:
     void positions_data() {
         QTest::addColumn<Positions>("p");
         QTest::newRow("defaults follow the main window") << Positions{
-            "[POSITION]\nMAINTOP=1500\nMAINLEFT=3000\n", {6015, 3000, 6015, 3000}, {1500, 3000, 6015, 3000}};
+            "[POSITION]\nMAINTOP=1500\nMAINLEFT=2400\n", {6015, 2400, 6015, 2400}, {1500, 2400, 6015, 2400}};
         QTest::newRow("stored values round-trip, also between pixels")
             << Positions{"[POSITION]\nMAINTOP=1234\nMAINLEFT=-7\nVIEWTOP=4444\nVIEWLEFT=-15\n",
                          {5749, -7, 4444, -15},

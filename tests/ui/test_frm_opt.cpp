@@ -139,7 +139,7 @@ private slots:
             QCOMPARE(rig.find("cmdPrev", slot)->text(), rig.buttons[slot]->text());
         }
         QTest::keyClick(rig.caption(4), Qt::Key_X);
-        QCOMPARE(rig.colour(4), QColor(255, 0, 0));
+        QCOMPARE(rig.colour(4), QColor(238, 0, 0));  // red, deep enough to read on the white box
         QCOMPARE(rig.colour(3), QColor(0, 0, 255));
         QCOMPARE(rig.find("cmdPrev", 4)->text(), QString("Set Private 3x (&4)"));
         QCOMPARE(AccessibleName(rig.find("cmdPrev", 4)), QString("Set Private 3x"));

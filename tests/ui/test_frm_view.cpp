@@ -164,13 +164,13 @@ private slots:
     // recorded when it loses the focus and when its close box is used.
     void placedAtItsPositionAndRecordedWhereTheUserLeftIt() {
         Rig rig("A\r\n");
-        rig.state.ViewTop = 1493;  // whole pixels, rounded
-        rig.state.ViewLeft = 2993;
+        rig.state.ViewTop = 2993;  // whole pixels, rounded
+        rig.state.ViewLeft = 1493;
         rig.main.show();
         rig.view->PreviewTail(3, true);
         QVERIFY(QTest::qWaitForWindowActive(rig.view));
         QCOMPARE(QApplication::focusWidget(), rig.text());
-        QCOMPARE(rig.view->pos(), QPoint(200, 100));
+        QCOMPARE(rig.view->pos(), QPoint(100, 200));
         rig.view->move(330, 150);
         rig.view->PreviewTail(3, true);  // shown again: stays where it is
         QCOMPARE(rig.view->pos(), QPoint(330, 150));
