@@ -77,7 +77,7 @@ int Run(int argc, char** argv) {
 #endif
     MessageService& messages = toConsole ? notices : boxes;
     NativeMailConfigFiles mailFiles(files);
-    Services services{messages, clock, files, settings, kLineEnd, &mailFiles};
+    Services services{messages, clock, files, settings, kLineEnd, &mailFiles, &console};
 
     auto showMainWindow = [&](AppState& state) -> int {
         if (!display) {

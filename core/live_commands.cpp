@@ -36,6 +36,22 @@ std::string FileLine(std::string_view which, std::string_view path) {
     return line;
 }
 
+// The live slot; nothing once it has said why there is none, with `status`
+// set to what the command ends with.
+std::optional<int> LiveSlotOrReport(const AppState& state, Services& services, std::string_view consequence,
+                                    int& status) {
+    const LiveTail live = FindLiveTail(state, services.files);
+    if (const std::optional<int> none = NoLiveSlotStatus(live, services)) {
+        if (*none == kNoLiveStatus) {
+            services.messages.Show(NoLiveSlotText(live.outcome) + std::string(consequence),
+                                   MessageKind::Warning);
+        }
+        status = *none;
+        return std::nullopt;
+    }
+    return live.scan.live;
+}
+
 std::string_view PresenceText(BlockPresence presence) {
     switch (presence) {
         case BlockPresence::Found:
@@ -110,16 +126,33 @@ int PrintLiveSlot(const AppState& state, Services& services, TextOutput& output)
 }
 
 int RefreshLiveSlot(AppState& state, Services& services) {
-    const LiveTail live = FindLiveTail(state, services.files);
-    if (const std::optional<int> status = NoLiveSlotStatus(live, services)) {
-        if (*status == kNoLiveStatus) {
-            services.messages.Show(NoLiveSlotText(live.outcome) + " Nothing was written.",
-                                   MessageKind::Warning);
-        }
-        return *status;
+    int status = 0;
+    const std::optional<int> live = LiveSlotOrReport(state, services, " Nothing was written.", status);
+    if (!live) {
+        return status;
     }
     state.NoMsg = FlagText(true);
-    return ApplyTail(state, services, *live.scan.live) ? 0 : 1;
+    return ApplyTail(state, services, *live) ? 0 : 1;
+}
+
+int PrintSlotText(AppState& state, Services& services, std::optional<int> slot, TextOutput& output) {
+    int status = 0;
+    if (!slot) {
+        slot = LiveSlotOrReport(state, services, " Nothing was printed.", status);
+    }
+    if (!slot) {
+        return status;
+    }
+    std::optional<std::string> text = PreviewTailText(state, services, *slot, "\n");
+    if (!text) {
+        return 1;
+    }
+    // As the tail file would end: a last line that is not empty gets its line end.
+    if (!text->empty() && !text->ends_with('\n')) {
+        *text += '\n';
+    }
+    output.Write(*text);
+    return 0;
 }
 
 int ListSlots(const AppState& state, Services& services, TextOutput& output) {

@@ -1,6 +1,7 @@
 // The command-line options about the live slot: --status, --refresh, --list.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/app_state.h"
@@ -26,6 +27,12 @@ int PrintLiveSlot(const AppState& state, Services& services, TextOutput& output)
 // --refresh: applies the live slot again, silently; a tail that holds none of
 // the seven is left as it is (kNoLiveStatus).
 int RefreshLiveSlot(AppState& state, Services& services);
+
+// --print: the expansion of `slot`, or of the live slot when none is given,
+// written as the tail file would hold it, with LF line ends; no file is
+// written. 1 after a reported failure; kNoLiveStatus, with the reason
+// reported, when no slot is given and none is live.
+int PrintSlotText(AppState& state, Services& services, std::optional<int> slot, TextOutput& output);
 
 // --list: one line per slot: key name, caption, and whether the base file
 // has its block (and whether that holds another slot's start line); then the

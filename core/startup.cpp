@@ -24,13 +24,14 @@ std::optional<int> SlotOfKeyName(std::string_view word) {
 
 constexpr std::string_view kOptionPrefix = "--";
 
-constexpr std::array<std::pair<std::string_view, CommandOption>, 6> kOptions = {{
+constexpr std::array<std::pair<std::string_view, CommandOption>, 7> kOptions = {{
     {"--help", CommandOption::Help},
     {"--version", CommandOption::Version},
     {"--status", CommandOption::Status},
     {"--refresh", CommandOption::Refresh},
     {"--list", CommandOption::List},
     {"--find-tails", CommandOption::FindTails},
+    {"--print", CommandOption::Print},
 }};
 
 CommandOption OptionOfWord(std::string_view word) {
@@ -76,11 +77,24 @@ std::optional<int> RunPlainOption(const CommandLine& command, Services& services
     }
 }
 
+// --print [KEY]: the slot's text, or the live slot's, on standard output;
+// failures on the console.
+int PrintSlot(AppState& state, Services& services, const CommandLine& command, TextOutput& output) {
+    MessageService& console =
+        services.consoleMessages != nullptr ? *services.consoleMessages : services.messages;
+    if (!command.unknownWord.empty()) {
+        console.Show(NotASlotKeyError(command.unknownWord), MessageKind::Error);
+        return kCannotRunStatus;
+    }
+    Services quiet{console, services.clock, services.files, services.settings, "\n", services.mailFiles};
+    return PrintSlotText(state, quiet, command.slot, output);
+}
+
 // The options about the live slot and the tail files, run once the settings
 // are read.
-std::optional<int> RunLiveSlotOption(CommandOption option, AppState& state, Services& services,
+std::optional<int> RunLiveSlotOption(const CommandLine& command, AppState& state, Services& services,
                                      TextOutput& output) {
-    switch (option) {
+    switch (command.option) {
         case CommandOption::Status:
             return PrintLiveSlot(state, services, output);
         case CommandOption::Refresh:
@@ -89,6 +103,8 @@ std::optional<int> RunLiveSlotOption(CommandOption option, AppState& state, Serv
             return ListSlots(state, services, output);
         case CommandOption::FindTails:
             return PrintMailTails(state, services, output);
+        case CommandOption::Print:
+            return PrintSlot(state, services, command, output);
         default:
             return std::nullopt;
     }
@@ -104,6 +120,13 @@ CommandLine ParseCommandLine(std::string_view text) {
     if (word.starts_with(kOptionPrefix)) {
         command.option = OptionOfWord(word);
         command.optionWord = word;
+        if (command.option == CommandOption::Print && space != std::string_view::npos) {
+            // The key after --print, any text after it ignored as after a key.
+            const std::string_view rest = TrimSpaces(line.substr(space + 1));
+            const std::string_view key = rest.substr(0, rest.find(' '));
+            command.slot = SlotOfKeyName(ToUpperAscii(key));
+            command.unknownWord = command.slot ? std::string_view() : key;
+        }
         return command;
     }
     // Only the first word decides the mode; an unknown one means window mode.
@@ -136,7 +159,7 @@ int Main(AppState& state, Services& services, std::string_view commandLine,
         ReadCaptions(state, services.settings);
         ReadFileSettings(state, services.settings);
     }
-    if (const std::optional<int> status = RunLiveSlotOption(command.option, state, services, output)) {
+    if (const std::optional<int> status = RunLiveSlotOption(command, state, services, output)) {
         return *status;
     }
     if (!command.slot) {

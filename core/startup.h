@@ -20,18 +20,21 @@ struct Services {
     Settings& settings;
     std::string_view lineEnd = kLineEnd;   // written into the tail file
     MailConfigFiles* mailFiles = nullptr;  // for --find-tails; none: no mail program is looked for
+    // Where --print reports a failure: the console, never a box, since a mail
+    // program runs it with nobody there to answer one. None: `messages`.
+    MessageService* consoleMessages = nullptr;
 };
 
 // A first word that starts with "--".
-enum class CommandOption { None, Help, Version, Status, Refresh, List, FindTails, Unknown };
+enum class CommandOption { None, Help, Version, Status, Refresh, List, FindTails, Print, Unknown };
 
 // What the command line asks for.
 struct CommandLine {
-    std::optional<int> slot;  // a slot to apply at once; none: window mode
+    std::optional<int> slot;  // a slot to apply at once, or --print's; none: window mode
     bool noMsg = false;       // NOMSG followed the key name
     CommandOption option = CommandOption::None;
     std::string optionWord;   // the option as given, for the message about an unknown one
-    std::string unknownWord;  // a first word that is neither a key name nor an option
+    std::string unknownWord;  // a first word that is neither a key name nor an option, or --print's
 };
 
 CommandLine ParseCommandLine(std::string_view text);

@@ -36,6 +36,7 @@ expect "tarnwick PRIV-9 " ""
 expect "tarnwick --status " ""
 expect "tarnwick PRIV-2 NOMSG " ""
 expect "tarnwick --v" "--version"
+expect "tarnwick --print pRiV-" "PRIV-1 PRIV-2 PRIV-3 PRIV-4 PRIV-5"
 
 # Every option of --help, and no other, is offered after "--".
 help_options=$("$exe" --help | grep -oE '^  tarnwick --[a-z-]+' | awk '{print $2}' | sort | paste -sd' ' -)

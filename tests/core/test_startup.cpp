@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "core/tail_engine.h"
+#include "core/usage.h"
 #include "tests/fakes.h"
 
 namespace tarnwick {
@@ -67,6 +68,8 @@ const CommandLineCase kForms[] = {
     {"Status", "--status", std::nullopt, false, CommandOption::Status},
     {"RefreshNomsg", "--refresh NOMSG", std::nullopt, false, CommandOption::Refresh},
     {"List", "--list", std::nullopt, false, CommandOption::List},
+    {"PrintLive", "--print", std::nullopt, false, CommandOption::Print},
+    {"PrintKeyAnyCaseNoMsgIgnored", "--print  priv-2 NOMSG", 3, false, CommandOption::Print},
     {"OneDash", "-h", std::nullopt, false},
     {"OptionAfterSlot", "PRIV-2 --help", 3, false},
 };
@@ -79,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, ParseCommandLineTest, ::testing::ValuesIn(kForms
 class MainTest : public ::testing::Test {
 protected:
     int RunMain(std::string_view commandLine) {
-        Services services{messages, clock, files, settings, "\n", mailFiles};
+        Services services{messages, clock, files, settings, "\n", mailFiles, &console};
         return Main(
             state, services, commandLine,
             [this](AppState& shown) {
@@ -93,6 +96,7 @@ protected:
     void WriteSettings(std::string text) { store.text = std::move(text); }
 
     RecordingMessages messages;
+    RecordingMessages console;  // what must never become a box
     FixedClock clock{LocalTime{2003, 1, 11, 6, 2, 30}};
     MemoryFileSystem files;
     MemoryProfileStore store;
@@ -170,7 +174,9 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         std::string output;
         std::vector<RecordedMessage> shown;
         std::optional<std::string> tailAfter;
+        std::vector<RecordedMessage> onConsole = {};
     };
+    const std::string priv2Now = "Sent 2003.01.11 06:02:30\n";
     const std::vector<Case> cases = {
         {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n" + fileLines, {}, oldTail},
         {"--status", "A\n", 0, "OFFI-1 Set Official 1\n" + fileLines, {}, "A\n"},
@@ -199,6 +205,14 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
          "PRIV-5 Set Private 5: no block: no end line\nBase file: base\n",
          {},
          "B\n"},
+        // --print writes no file and reports only on the console.
+        {"--print priv-2", "B\n", 0, priv2Now, {}, "B\n"},
+        {"--print", oldTail, 0, priv2Now, {}, oldTail},
+        {"--print OFFI-1 NOMSG", std::nullopt, 0, "A\n", {}, std::nullopt},
+        {"--print PRIV-3", "B\n", 0, "", {}, "B\n"},
+        {"--print", "B\n", 3, "", {}, "B\n", {{none + " Nothing was printed.", MessageKind::Warning}}},
+        {"--print PRIV-5", "B\n", 1, "", {}, "B\n", {{EndNotFoundError(), MessageKind::Error}}},
+        {"--print PRIV-9", "B\n", 2, "", {}, "B\n", {{NotASlotKeyError("PRIV-9"), MessageKind::Error}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.commandLine) + " " + ::testing::PrintToString(c.tail));
@@ -209,9 +223,11 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         }
         output.written.clear();
         messages.shown.clear();
+        console.shown.clear();
         EXPECT_EQ(RunMain(c.commandLine), c.status);
         EXPECT_EQ(output.written, c.output);
         EXPECT_EQ(messages.shown, c.shown);
+        EXPECT_EQ(console.shown, c.onConsole);
         EXPECT_EQ(files.files.contains("tail") ? std::optional(files.files["tail"]) : std::nullopt,
                   c.tailAfter);
         EXPECT_EQ(windowShown, 0);
