@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "platform/console_messages.h"
+#include "platform/mail_config_files.h"
 #include "platform/native_file_system.h"
 #include "platform/process.h"
 #include "platform/profile_file.h"
@@ -75,7 +76,8 @@ int Run(int argc, char** argv) {
     SystemMessageService& boxes = systemBoxes;
 #endif
     MessageService& messages = toConsole ? notices : boxes;
-    Services services{messages, clock, files, settings};
+    NativeMailConfigFiles mailFiles(files);
+    Services services{messages, clock, files, settings, kLineEnd, &mailFiles, &console};
 
     auto showMainWindow = [&](AppState& state) -> int {
         if (!display) {
@@ -97,7 +99,7 @@ int Run(int argc, char** argv) {
 
     StandardOutput output(boxes);
     AppState state;
-    return Main(state, services, CommandLineText(argc, argv), showMainWindow, output);
+    return Main(state, services, CommandLineText(argc, argv), showMainWindow, output, display);
 }
 
 }  // namespace tarnwick

@@ -11,27 +11,8 @@ namespace {
 // The longest UTF-8 sequence; a cut never backs off further than this.
 constexpr std::size_t kMaxSequenceBytes = 4;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v';
-}
-
 bool IsQuote(char c) {
     return c == '"' || c == '\'';
-}
-
-std::string_view TrimLeadingBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    return text;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    text = TrimLeadingBlanks(text);
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 char LowerAscii(char c) {

@@ -90,6 +90,7 @@ public:
         : startLine_(std::move(startLine)), comparison_(tail) {}
 
     const std::string& StartLineText() const { return startLine_; }
+    const std::string& StrayStartLine() const { return strayStartLine_; }
     bool Waiting() const { return phase_ == Phase::Waiting; }
     bool Open() const { return phase_ == Phase::Open; }
     bool Matched() const { return matched_; }
@@ -97,6 +98,13 @@ public:
     const TailComparison& Comparison() const { return comparison_; }
 
     void Start() { phase_ = Phase::Open; }
+
+    // A start line met inside the open block; the first of another slot is kept.
+    void NoteStartLine(std::string_view line) {
+        if (strayStartLine_.empty() && line != startLine_) {
+            strayStartLine_ = line;
+        }
+    }
 
     void Feed(std::string_view line) {
         // A line cut at the limit may look like an end line; as when the
@@ -147,6 +155,7 @@ public:
 private:
     enum class Phase { Waiting, Open, Done };
     std::string startLine_;
+    std::string strayStartLine_;
     TailComparison comparison_;
     Phase phase_ = Phase::Waiting;
     bool joined_ = false;
@@ -180,8 +189,14 @@ bool FeedNextLine(BaseFileReader& base, std::vector<SlotTrack>& tracks, std::str
         return false;
     }
     const std::string_view trimmed = TrimSpaces(line);
+    const bool startLine = std::any_of(tracks.begin(), tracks.end(), [trimmed](const SlotTrack& track) {
+        return trimmed == track.StartLineText();
+    });
     for (SlotTrack& track : tracks) {
         if (track.Open()) {
+            if (startLine) {
+                track.NoteStartLine(trimmed);
+            }
             track.Feed(line);
         } else if (track.Waiting() && trimmed == track.StartLineText()) {
             track.Start();  // the next line is its first
@@ -216,6 +231,9 @@ SlotScan ScanSlots(BaseFileReader& base, const std::array<std::string, 8>& keyNa
         SlotTrack& track = tracks[static_cast<std::size_t>(slot)];
         track.EndOfFile();
         scan.blocks[static_cast<std::size_t>(slot)] = track.Presence();
+        if (track.Presence() == BlockPresence::Found) {
+            scan.strayStartLines[static_cast<std::size_t>(slot)] = track.StrayStartLine();
+        }
         if (!scan.live && track.Matched()) {
             scan.live = slot;
             scan.date = track.Comparison().SeenDate();
@@ -229,13 +247,14 @@ LiveTail ScanBaseFile(const AppState& state, FileSystem& files, std::string_view
     LiveTail result;
     const std::unique_ptr<InputFile> input = files.OpenForReading(state.Source);
     if (!input) {
-        result.failure = InputFileOpenError(state.Source);
+        result.failure =
+            InputFileOpenError(state.Source, OpenFailureReason(state.Source, files, kNoBaseFileChosen));
         return result;
     }
     BaseFileReader reader(*input);
     result.scan = ScanSlots(reader, state.KeyName, tail);
     if (result.scan.readFailed) {
-        result.failure = InputFileReadError(state.Source);
+        result.failure = InputFileReadError(state.Source, input->FailureReason());
         return result;
     }
     result.outcome = result.scan.live ? LiveOutcome::Slot : LiveOutcome::NoneOfTheSeven;
@@ -252,7 +271,8 @@ LiveTail FindLiveTail(const AppState& state, FileSystem& files) {
     }
     const std::unique_ptr<InputFile> tailFile = files.OpenForReading(state.Dest);
     if (!tailFile) {
-        result.failure = InputFileOpenError(state.Dest);
+        result.failure =
+            InputFileOpenError(state.Dest, OpenFailureReason(state.Dest, files, kNoTailFileChosen));
         return result;
     }
     std::string tail;
@@ -260,7 +280,7 @@ LiveTail FindLiveTail(const AppState& state, FileSystem& files) {
         case WholeFileRead::Complete:
             break;
         case WholeFileRead::Failed:
-            result.failure = InputFileReadError(state.Dest);
+            result.failure = InputFileReadError(state.Dest, tailFile->FailureReason());
             return result;
         case WholeFileRead::TooLong:
             result.outcome = LiveOutcome::NoneOfTheSeven;

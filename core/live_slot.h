@@ -23,6 +23,9 @@ struct SlotScan {
     std::string date;         // the first date and time the live slot's tail holds,
     std::string time;         // empty where its block has no such placeholder
     bool readFailed = false;  // the base file could not be read to its end
+    // The first start line of another slot inside each found block, empty for
+    // none: a block whose end line is mistyped runs on into the next one.
+    std::array<std::string, kSlotCount> strayStartLines;
 };
 
 // Reads the base file once for all seven slots and compares each block's

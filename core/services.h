@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnwick {
 
@@ -52,6 +53,9 @@ public:
     // Reads up to `size` bytes into `buffer`: the count read, 0 at the end of
     // the file, -1 after a read error.
     virtual std::ptrdiff_t Read(char* buffer, std::size_t size) = 0;
+    // Why the last Read failed, in the system's words ("Input/output
+    // error"); empty where nothing is known.
+    virtual std::string FailureReason() const { return {}; }
 };
 
 // A file being replaced. Nothing the user can see changes before Commit()
@@ -86,6 +90,9 @@ public:
     // Puts the complete text in place; false when it could not, with the old
     // file unchanged.
     virtual bool Commit() = 0;
+    // Why Write or Commit failed, in the system's words ("No space left on
+    // device"); empty where nothing is known.
+    virtual std::string FailureReason() const { return {}; }
 };
 
 class FileSystem {
@@ -105,6 +112,10 @@ public:
     virtual std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) = 0;
     // Whether both paths name one existing file (links and spellings resolved).
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+    // Why the last open that gave null failed, in the system's words ("No
+    // such file or directory", "Is a directory", "Permission denied"); empty
+    // where nothing is known.
+    virtual std::string FailureReason() const { return {}; }
 };
 
 // The settings file as a whole text. The store finds the file anew on every
@@ -144,6 +155,38 @@ class ProgramControl {
 public:
     virtual ~ProgramControl() = default;
     virtual void EndProgram() = 0;
+};
+
+// What a mail program keeps its settings in, as far as a signature goes.
+enum class MailConfigKind {
+    GeckoPrefs,
+    ClawsAccounts,
+    Muttrc,
+    AercAccounts,
+    KMailIdentities,
+    PlainSignature
+};
+
+// A mail program's configuration file, read.
+struct MailConfigFile {
+    MailConfigKind kind;
+    std::string program;  // "Thunderbird", "mutt", ...
+    std::string path;
+    std::string text;  // empty for a plain signature file, which is listed as it is
+};
+
+// The configuration files of the mail programs in their standard places.
+class MailConfigFiles {
+public:
+    virtual ~MailConfigFiles() = default;
+    // Every such file that exists and can be read, Gecko profiles followed to
+    // their prefs.js; the signature file that many programs read by default
+    // (~/.signature) when it exists.
+    virtual std::vector<MailConfigFile> Read() = 0;
+    // The user's home folder, for the "~" in a program's paths.
+    virtual std::string HomeFolder() = 0;
+    // Whether the path names an existing file.
+    virtual bool Exists(const std::string& path) = 0;
 };
 
 }  // namespace tarnwick

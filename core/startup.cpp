@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "core/find_tails.h"
 #include "core/live_commands.h"
 #include "core/tail_engine.h"
 #include "core/text.h"
@@ -23,12 +24,14 @@ std::optional<int> SlotOfKeyName(std::string_view word) {
 
 constexpr std::string_view kOptionPrefix = "--";
 
-constexpr std::array<std::pair<std::string_view, CommandOption>, 5> kOptions = {{
+constexpr std::array<std::pair<std::string_view, CommandOption>, 7> kOptions = {{
     {"--help", CommandOption::Help},
     {"--version", CommandOption::Version},
     {"--status", CommandOption::Status},
     {"--refresh", CommandOption::Refresh},
     {"--list", CommandOption::List},
+    {"--find-tails", CommandOption::FindTails},
+    {"--print", CommandOption::Print},
 }};
 
 CommandOption OptionOfWord(std::string_view word) {
@@ -74,16 +77,34 @@ std::optional<int> RunPlainOption(const CommandLine& command, Services& services
     }
 }
 
-// The options about the live slot, run once the settings are read.
-std::optional<int> RunLiveSlotOption(CommandOption option, AppState& state, Services& services,
+// --print [KEY]: the slot's text, or the live slot's, on standard output;
+// failures on the console.
+int PrintSlot(AppState& state, Services& services, const CommandLine& command, TextOutput& output) {
+    MessageService& console =
+        services.consoleMessages != nullptr ? *services.consoleMessages : services.messages;
+    if (!command.unknownWord.empty()) {
+        console.Show(NotASlotKeyError(command.unknownWord), MessageKind::Error);
+        return kCannotRunStatus;
+    }
+    Services quiet{console, services.clock, services.files, services.settings, "\n", services.mailFiles};
+    return PrintSlotText(state, quiet, command.slot, output);
+}
+
+// The options about the live slot and the tail files, run once the settings
+// are read.
+std::optional<int> RunLiveSlotOption(const CommandLine& command, AppState& state, Services& services,
                                      TextOutput& output) {
-    switch (option) {
+    switch (command.option) {
         case CommandOption::Status:
             return PrintLiveSlot(state, services, output);
         case CommandOption::Refresh:
             return RefreshLiveSlot(state, services);
         case CommandOption::List:
             return ListSlots(state, services, output);
+        case CommandOption::FindTails:
+            return PrintMailTails(state, services, output);
+        case CommandOption::Print:
+            return PrintSlot(state, services, command, output);
         default:
             return std::nullopt;
     }
@@ -99,10 +120,20 @@ CommandLine ParseCommandLine(std::string_view text) {
     if (word.starts_with(kOptionPrefix)) {
         command.option = OptionOfWord(word);
         command.optionWord = word;
+        if (command.option == CommandOption::Print && space != std::string_view::npos) {
+            // The key after --print, any text after it ignored as after a key.
+            const std::string_view rest = TrimSpaces(line.substr(space + 1));
+            const std::string_view key = rest.substr(0, rest.find(' '));
+            command.slot = SlotOfKeyName(ToUpperAscii(key));
+            command.unknownWord = command.slot ? std::string_view() : key;
+        }
         return command;
     }
     // Only the first word decides the mode; an unknown one means window mode.
     command.slot = SlotOfKeyName(ToUpperAscii(word));
+    if (!command.slot) {
+        command.unknownWord = word;
+    }
     // Exactly one space, then exactly NOMSG in any case.
     if (space != std::string_view::npos) {
         command.noMsg = ToUpperAscii(line.substr(space + 1)) == "NOMSG";
@@ -111,10 +142,16 @@ CommandLine ParseCommandLine(std::string_view text) {
 }
 
 int Main(AppState& state, Services& services, std::string_view commandLine,
-         const MainWindowLauncher& showMainWindow, TextOutput& output) {
+         const MainWindowLauncher& showMainWindow, TextOutput& output, bool hasDisplay) {
     const CommandLine command = ParseCommandLine(commandLine);
     if (const std::optional<int> status = RunPlainOption(command, services, output)) {
         return *status;
+    }
+    // Where no window can open instead, a mistyped key is most likely meant
+    // as one; with a display the word still opens the main window.
+    if (!hasDisplay && !command.unknownWord.empty()) {
+        services.messages.Show(NotASlotKeyError(command.unknownWord), MessageKind::Error);
+        return kCannotRunStatus;
     }
     FillSlotTable(state);
     {
@@ -122,7 +159,7 @@ int Main(AppState& state, Services& services, std::string_view commandLine,
         ReadCaptions(state, services.settings);
         ReadFileSettings(state, services.settings);
     }
-    if (const std::optional<int> status = RunLiveSlotOption(command.option, state, services, output)) {
+    if (const std::optional<int> status = RunLiveSlotOption(command, state, services, output)) {
         return *status;
     }
     if (!command.slot) {

@@ -31,11 +31,15 @@ std::string JoinPadded(int first, std::size_t firstWidth, int second, int third,
     return text;
 }
 
-std::string FileMessage(std::string_view headline, std::string_view path) {
+std::string FileMessage(std::string_view headline, std::string_view path, std::string_view reason) {
     std::string text(headline);
     text += kCrLf;
     text += "FILE : ";
     text += path;
+    if (!reason.empty()) {
+        text += kCrLf;
+        text += reason;
+    }
     return text;
 }
 
@@ -54,13 +58,17 @@ std::string SourceError(std::string_view what, std::string_view line, std::strin
 using BeforeExpanding = std::function<bool()>;
 
 // Opens the base file and expands the slot's block into `sink`, reporting
-// every failure on the way. The unfinished line when the block was complete.
-// ApplyTail and the preview share this, so both report alike.
+// every failure on the way but the sink's own, which the sink reports. The
+// unfinished line when the block was complete. ApplyTail and the preview
+// share this, so both report alike.
 std::optional<std::string> ExpandSlot(const AppState& state, Services& services, int slot,
                                       const BeforeExpanding& beforeExpanding, const CompletedLineSink& sink) {
     const std::unique_ptr<InputFile> input = services.files.OpenForReading(state.Source);
     if (!input) {
-        services.messages.Show(InputFileOpenError(state.Source), MessageKind::Warning);
+        services.messages.Show(
+            InputFileOpenError(state.Source,
+                               OpenFailureReason(state.Source, services.files, kNoBaseFileChosen)),
+            MessageKind::Warning);
         return std::nullopt;
     }
     if (beforeExpanding && !beforeExpanding()) {
@@ -82,11 +90,11 @@ std::optional<std::string> ExpandSlot(const AppState& state, Services& services,
             services.messages.Show(BlockTooLargeError(key), MessageKind::Error);
             break;
         case TailOutcome::ReadFailed:
-            services.messages.Show(InputFileReadError(state.Source), MessageKind::Warning);
+            services.messages.Show(InputFileReadError(state.Source, input->FailureReason()),
+                                   MessageKind::Warning);
             break;
         case TailOutcome::WriteFailed:
-            services.messages.Show(OutputFileWriteError(state.Dest), MessageKind::Warning);
-            break;
+            break;  // the sink knows why, and has said so
     }
     return std::nullopt;
 }
@@ -96,19 +104,28 @@ std::optional<std::string> ExpandSlot(const AppState& state, Services& services,
 // failure was reported.
 std::unique_ptr<OutputFile> OpenTailFile(const AppState& state, Services& services) {
     std::unique_ptr<OutputFile> output;
-    if (!services.files.SameFile(state.Dest, state.Source) &&
-        !services.files.SameFile(state.Dest, services.settings.Location())) {
+    std::string reason;
+    if (services.files.SameFile(state.Dest, state.Source)) {
+        reason = kTailIsBaseFile;
+    } else if (services.files.SameFile(state.Dest, services.settings.Location())) {
+        reason = kTailIsSettingsFile;
+    } else {
         output = services.files.OpenForReplacing(state.Dest);
+        reason = output ? std::string() : OpenFailureReason(state.Dest, services.files, kNoTailFileChosen);
     }
     if (!output) {
-        services.messages.Show(OutputFileOpenError(state.Dest), MessageKind::Warning);
+        services.messages.Show(OutputFileOpenError(state.Dest, reason), MessageKind::Warning);
     }
     return output;
 }
 
+void ReportWriteFailure(const AppState& state, Services& services, const OutputFile& output) {
+    services.messages.Show(OutputFileWriteError(state.Dest, output.FailureReason()), MessageKind::Warning);
+}
+
 bool CommitTailFile(const AppState& state, Services& services, OutputFile& output) {
     if (!output.Commit()) {
-        services.messages.Show(OutputFileWriteError(state.Dest), MessageKind::Warning);
+        ReportWriteFailure(state, services, output);
         return false;
     }
     return true;
@@ -223,20 +240,24 @@ TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock&
     return result;
 }
 
-std::string InputFileOpenError(std::string_view path) {
-    return FileMessage("INPUT FILE OPEN ERROR !!!", path);
+std::string OpenFailureReason(std::string_view path, const FileSystem& files, std::string_view unchosen) {
+    return path.empty() ? std::string(unchosen) : files.FailureReason();
 }
 
-std::string OutputFileOpenError(std::string_view path) {
-    return FileMessage("OUTPUT FILE OPEN ERROR !!!", path);
+std::string InputFileOpenError(std::string_view path, std::string_view reason) {
+    return FileMessage("INPUT FILE OPEN ERROR !!!", path, reason);
 }
 
-std::string InputFileReadError(std::string_view path) {
-    return FileMessage("INPUT FILE READ ERROR !!!", path);
+std::string OutputFileOpenError(std::string_view path, std::string_view reason) {
+    return FileMessage("OUTPUT FILE OPEN ERROR !!!", path, reason);
 }
 
-std::string OutputFileWriteError(std::string_view path) {
-    return FileMessage("OUTPUT FILE WRITE ERROR !!!", path);
+std::string InputFileReadError(std::string_view path, std::string_view reason) {
+    return FileMessage("INPUT FILE READ ERROR !!!", path, reason);
+}
+
+std::string OutputFileWriteError(std::string_view path, std::string_view reason) {
+    return FileMessage("OUTPUT FILE WRITE ERROR !!!", path, reason);
 }
 
 std::string StartNotFoundError(std::string_view key) {
@@ -265,7 +286,11 @@ bool ApplyTail(AppState& state, Services& services, int slot) {
         return output != nullptr;
     };
     const auto writeLine = [&](std::string_view line) {
-        return output->Write(line) && output->Write(services.lineEnd);
+        if (output->Write(line) && output->Write(services.lineEnd)) {
+            return true;
+        }
+        ReportWriteFailure(state, services, *output);
+        return false;
     };
 
     const std::optional<std::string> unfinished = ExpandSlot(state, services, slot, openTail, writeLine);
@@ -273,7 +298,6 @@ bool ApplyTail(AppState& state, Services& services, int slot) {
         return false;  // reported; the uncommitted tail file is dropped unchanged
     }
     if (!unfinished->empty() && !writeLine(*unfinished)) {
-        services.messages.Show(OutputFileWriteError(state.Dest), MessageKind::Warning);
         return false;
     }
     if (!CommitTailFile(state, services, *output)) {
@@ -312,7 +336,7 @@ bool SavePreviewText(AppState& state, Services& services, std::string_view text)
     std::string converted = WithLineEnds(text, services.lineEnd);
     converted += services.lineEnd;
     if (!output->Write(converted)) {
-        services.messages.Show(OutputFileWriteError(state.Dest), MessageKind::Warning);
+        ReportWriteFailure(state, services, *output);
         return false;
     }
     if (!CommitTailFile(state, services, *output)) {

@@ -55,11 +55,23 @@ BlockStep NextBlockStep(std::string_view line, bool& joined);
 TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock& clock,
                               const CompletedLineSink& sink, std::size_t limit = kBlockSizeLimit);
 
-// Message texts (line breaks CR LF).
-std::string InputFileOpenError(std::string_view path);
-std::string OutputFileOpenError(std::string_view path);
-std::string InputFileReadError(std::string_view path);
-std::string OutputFileWriteError(std::string_view path);
+// Why a file could not be opened or used, in words that the file system
+// cannot give.
+inline constexpr std::string_view kNoBaseFileChosen = "No base file is chosen.";
+inline constexpr std::string_view kNoTailFileChosen = "No tail file is chosen.";
+inline constexpr std::string_view kTailIsBaseFile = "The tail file is the base file.";
+inline constexpr std::string_view kTailIsSettingsFile = "The tail file is the settings file.";
+
+// Why `path` could not be opened: `unchosen` when it is empty, else what the
+// file system says.
+std::string OpenFailureReason(std::string_view path, const FileSystem& files, std::string_view unchosen);
+
+// Message texts (line breaks CR LF): the headline, the file, and the reason
+// on a last line of its own where one is known.
+std::string InputFileOpenError(std::string_view path, std::string_view reason);
+std::string OutputFileOpenError(std::string_view path, std::string_view reason);
+std::string InputFileReadError(std::string_view path, std::string_view reason);
+std::string OutputFileWriteError(std::string_view path, std::string_view reason);
 std::string StartNotFoundError(std::string_view key);
 std::string EndNotFoundError();
 std::string BlockTooLargeError(std::string_view key);

@@ -28,6 +28,21 @@ std::string_view TrimSpaces(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
+std::string_view TrimLeadingBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    text = TrimLeadingBlanks(text);
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 std::string ToUpperAscii(std::string_view text) {
     std::string upper(text);
     for (char& c : upper) {

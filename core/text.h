@@ -14,6 +14,16 @@ inline constexpr std::string_view kLineEnd = "\r\n";
 inline constexpr std::string_view kLineEnd = "\n";
 #endif
 
+// The blanks that settings and configuration files trim: space, tab and
+// vertical tab.
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v';
+}
+
+// The text without its leading blanks, or without blanks at both ends.
+std::string_view TrimLeadingBlanks(std::string_view text);
+std::string_view TrimBlanks(std::string_view text);
+
 // A UTF-8 byte-order mark, which some editors put at the start of a text
 // file; it belongs to no line.
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";

@@ -17,4 +17,8 @@ std::string VersionText();
 // The short message about a first word that looks like an option but is none.
 std::string UnknownOptionError(std::string_view word);
 
+// The message about a first word that is neither a key name nor an option,
+// given where no main window can open instead; it lists the seven keys.
+std::string NotASlotKeyError(std::string_view word);
+
 }  // namespace tarnwick

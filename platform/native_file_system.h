@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "core/services.h"
 
@@ -16,6 +17,10 @@ namespace tarnwick {
 // A tail written in place keeps its old text in memory to write it back on
 // failure, so it may be at most this large; a larger one is refused.
 inline constexpr std::size_t kInPlaceSizeLimit = std::size_t{16} << 20;
+
+// Why a device, a pipe or a socket is not read as a file; the system has no
+// words of its own for that.
+inline constexpr std::string_view kNotARegularFile = "Not a regular file (a device, a pipe or a socket)";
 
 #ifndef _WIN32
 // The system calls that change a file while it is replaced. Tests swap some
@@ -44,11 +49,15 @@ public:
     std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
     std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
+    std::string FailureReason() const override {
+        return failure_;
+    }
 
-#ifndef _WIN32
 private:
+#ifndef _WIN32
     FileCalls calls_;
 #endif
+    std::string failure_;  // why the last open failed
 };
 
 }  // namespace tarnwick

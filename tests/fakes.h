@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "core/services.h"
+#include "core/settings.h"
+#include "core/startup.h"
 
 namespace tarnwick::testing {
 
@@ -67,6 +69,7 @@ public:
         offset_ += count;
         return static_cast<std::ptrdiff_t>(count);
     }
+    std::string FailureReason() const override { return offset_ >= failAfter_ ? "Input/output error" : ""; }
 
 private:
     std::string text_;
@@ -76,7 +79,8 @@ private:
 };
 
 // Files held in memory by path. A replaced file changes only on Commit(), as
-// on the real file system; the switches make each step fail.
+// on the real file system; the switches make each step fail, each with a
+// reason of its own.
 class MemoryFileSystem final : public FileSystem {
 public:
     std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
@@ -86,20 +90,31 @@ public:
         }
         const auto found = files.find(path);
         if (found == files.end()) {
+            failure_ = "No such file or directory";
             return nullptr;
         }
         return std::make_unique<MemoryInputFile>(found->second, SIZE_MAX, readFailAfter);
     }
     std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) override {
         replaceOpens.push_back(path);
-        if (failOpenReplacing) {
+        if (failOpenReplacing || path.empty()) {
+            failure_ = "Permission denied";
             return nullptr;
         }
         return std::make_unique<Output>(*this, path);
     }
-    bool SameFile(const std::string& a, const std::string& b) override { return a == b && files.contains(a); }
+    bool SameFile(const std::string& a, const std::string& b) override {
+        return Resolved(a) == Resolved(b) && files.contains(Resolved(a));
+    }
+    // A path that `links` leads elsewhere, as the system would follow it.
+    std::string Resolved(const std::string& path) const {
+        const auto link = links.find(path);
+        return link == links.end() ? path : link->second;
+    }
+    std::string FailureReason() const override { return failure_; }
 
     std::map<std::string, std::string> files;
+    std::map<std::string, std::string> links;  // a path and where it leads
     bool failOpenReplacing = false;
     std::size_t writesAllowed = SIZE_MAX;  // later writes fail
     bool failCommits = false;
@@ -115,6 +130,7 @@ private:
         Output(MemoryFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
         bool Write(std::string_view data) override {
             if (files_.writes++ >= files_.writesAllowed) {
+                failure_ = "No space left on device";
                 return false;
             }
             pending_ += data;
@@ -122,17 +138,22 @@ private:
         }
         bool Commit() override {
             if (files_.failCommits) {
+                failure_ = "Disk quota exceeded";
                 return false;
             }
             files_.files[path_] = pending_;
             return true;
         }
+        std::string FailureReason() const override { return failure_; }
 
     private:
         MemoryFileSystem& files_;
         std::string path_;
         std::string pending_;
+        std::string failure_;
     };
+
+    std::string failure_;
 };
 
 // A settings file held in memory; nothing stands for a missing file.
@@ -172,6 +193,32 @@ class RecordingProgram final : public ProgramControl {
 public:
     void EndProgram() override { ++ends; }
     int ends = 0;
+};
+
+// The core's services over the fakes above, writing LF line ends.
+struct FakeServices {
+    RecordingMessages messages;
+    FixedClock clock{LocalTime{2026, 12, 7, 9, 30, 0}};
+    MemoryFileSystem files;
+    MemoryProfileStore store;
+    Settings settings{store, "\n"};
+    Services services{messages, clock, files, settings, "\n"};
+};
+
+// Mail programs' configuration files held in memory; a tail file exists
+// when the memory file system holds it.
+class MemoryMailFiles final : public MailConfigFiles {
+public:
+    explicit MemoryMailFiles(MemoryFileSystem& files) : files_(files) {}
+    std::vector<MailConfigFile> Read() override { return configs; }
+    std::string HomeFolder() override { return home; }
+    bool Exists(const std::string& path) override { return files_.files.contains(path); }
+
+    std::vector<MailConfigFile> configs;
+    std::string home = "/home/jane";
+
+private:
+    MemoryFileSystem& files_;
 };
 
 }  // namespace tarnwick::testing

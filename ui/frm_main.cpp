@@ -1,5 +1,6 @@
 #include "ui/frm_main.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,13 +13,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
+#include <climits>
 
 #include "core/live_commands.h"
 #include "core/live_slot.h"
 #include "core/settings.h"
 #include "core/tail_engine.h"
 #include "core/text.h"
+#include "ui/accessible.h"
 #include "ui/frm_opt.h"
+#include "ui/frm_start.h"
 #include "ui/frm_view.h"
 
 namespace tarnwick {
@@ -74,6 +79,45 @@ void AddPathLabel(QWidget* window, const char* name, const QString& caption, QLi
     PlaceLabel(label, rightTwips, topTwips, 225);
 }
 
+// The space between a path box and its button, and between the columns of
+// check boxes.
+constexpr int kGapTwips = 105;
+
+// The Ref buttons share a column at the right edge, as wide as the wider
+// one's text needs; the path boxes end a gap before it.
+void FitRefColumn(std::initializer_list<std::pair<QPushButton*, QLineEdit*>> rows) {
+    int left = INT_MAX;
+    for (const auto& [button, box] : rows) {
+        FitToText(button, Qt::AlignRight);
+        FitToText(box);
+        left = std::min(left, button->x());
+    }
+    for (const auto& [button, box] : rows) {
+        button->setGeometry(left, button->y(), button->geometry().right() + 1 - left, button->height());
+        box->resize(left - Px(kGapTwips) - box->x(), box->height());
+    }
+}
+
+// Two rows of two check boxes, each as large as its text needs: the second
+// column starts clear of the first, and a row that would run into the row
+// or the control below it moves up.
+void FitCheckBoxRows(const std::array<std::array<QCheckBox*, 2>, 2>& rows, const QWidget* below) {
+    int secondLeft = rows[0][1]->x();
+    for (const auto& row : rows) {
+        FitToText(row[0]);
+        FitToText(row[1]);
+        secondLeft = std::max(secondLeft, row[0]->geometry().right() + 1 + Px(kGapTwips));
+    }
+    int limit = below->y();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        (*row)[1]->move(secondLeft, (*row)[1]->y());
+        for (QCheckBox* box : *row) {
+            box->move(box->x(), std::min(box->y(), limit - box->height()));
+        }
+        limit = std::min((*row)[0]->y(), (*row)[1]->y());
+    }
+}
+
 // The text of a path box as the program keeps it: trimmed of spaces.
 std::string TrimmedText(const QLineEdit* box) {
     return std::string(TrimSpaces(ToLocal(box->text())));
@@ -87,6 +131,7 @@ frmMain::frmMain(AppState& state, WindowServices& services) : state_(state), ser
         this, {QStringLiteral("frmMain"), QStringLiteral("Set Vellicor"), QStringLiteral("envelope.svg"),
                kClientWidthTwips, kClientHeightTwips, kBackground});
     CreateControls();
+    NameControls();
     ConnectHandlers();
     Load();
 }
@@ -108,6 +153,7 @@ void frmMain::CreateControls() {
         const std::string name = "cmdSet" + std::to_string(slot);
         cmdSet_[slot] =
             AddButton(this, name.c_str(), QString(), TwipsRect(kSlotLeft[slot], kSlotTop[slot], 2175, 495));
+        ExposeLiveState(cmdSet_[slot]);
     };
     addSlot(0);
     addSlot(1);
@@ -130,6 +176,8 @@ void frmMain::CreateControls() {
     lblLive_->setObjectName(QStringLiteral("Label4"));
     lblLive_->setFont(ProportionalFont(9.75));
     lblLive_->setGeometry(TwipsRect(240, 3870, 6240, 240));
+    FitRefColumn({{cmdRefTo_, txtTo_}, {cmdRefFrom_, txtFrom_}});
+    FitCheckBoxRows({{{chkNoMsg_, chkNoStop_}, {chkView_, chkEdit_}}}, lblLive_);
 
     QWidget* previous = txtTo_;
     for (QWidget* next :
@@ -142,6 +190,29 @@ void frmMain::CreateControls() {
     txtTo_->setFocus();
 }
 
+void frmMain::NameControls() {
+    // What a screen reader calls each control: what it is or does, and the
+    // caption's words where they are more than a symbol. The slot buttons
+    // take their names from their captions (SetSlotButtonText).
+    txtTo_->setAccessibleName(QStringLiteral("Tail file (Dest)"));
+    cmdRefTo_->setAccessibleName(QStringLiteral("Choose the tail file"));
+    txtFrom_->setAccessibleName(QStringLiteral("Base file (Source)"));
+    cmdRefFrom_->setAccessibleName(QStringLiteral("Choose the base file"));
+    cmdCancel_->setAccessibleName(QStringLiteral("Cancel without saving"));
+    cmdSetOpt_->setAccessibleName(QStringLiteral("Rename the slot buttons (Option)"));
+    chkNoMsg_->setAccessibleName(QStringLiteral("No success message (No Msg)"));
+    chkNoStop_->setAccessibleName(QStringLiteral("Stay open after a slot (No Stop)"));
+    cmdExit_->setAccessibleName(QStringLiteral("Exit and save the settings"));
+    chkView_->setAccessibleName(QStringLiteral("Preview instead of writing (PreView)"));
+    chkEdit_->setAccessibleName(QStringLiteral("Edit the preview (PreEdit)"));
+    // A screen reader names a box after its label, so the label reads as the box.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr) {
+            label->setAccessibleName(label->buddy()->accessibleName());
+        }
+    }
+}
+
 void frmMain::ConnectHandlers() {
     connect(chkView_, &QCheckBox::toggled, this, &frmMain::chkView_Click);
     for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -152,6 +223,14 @@ void frmMain::ConnectHandlers() {
     connect(cmdSetOpt_, &QPushButton::clicked, this, &frmMain::cmdSetOpt_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(cmdCancel_, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+    // The start-up dialog, later too: a key and the window's context menu,
+    // which leave the designed controls as they are.
+    auto* setUp = new QAction(QStringLiteral("Set Up Tail and Base Files..."), this);
+    setUp->setObjectName(QStringLiteral("actSetUp"));
+    setUp->setShortcut(QKeySequence::New);
+    addAction(setUp);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(setUp, &QAction::triggered, this, &frmMain::OpenFirstStart);
 
     watcher_ = new QFileSystemWatcher(this);
     liveDelay_ = new QTimer(this);
@@ -239,7 +318,8 @@ void frmMain::ShowLiveMark() {
         MarkLiveButton(cmdSet_[slot], live_.outcome == LiveOutcome::Slot && live_.scan.live == slot);
         SetSlotButtonText(cmdSet_[slot], slot, state_.Caption[slot]);
     }
-    SetElidedText(lblLive_, FromLocal(LiveStatusLine(state_, live_)));
+    SetElidedText(lblLive_,
+                  state_.Source.empty() ? FirstStartHint() : FromLocal(LiveStatusLine(state_, live_)));
 }
 
 void frmMain::WatchFiles() {
@@ -307,13 +387,7 @@ void frmMain::cmdSet_Click(int slot) {
 }
 
 void frmMain::cmdRefFrom_Click() {
-    FileDialogRequest request;
-    request.title = "Base File Name for Vellicor";
-    request.filter = kDialogFilter;
-    request.initialFolder = FolderOf(state_.Source);
-    request.initialName = "MailBase.TXT";
-    request.mustExist = true;
-    const std::string chosen = services_.dialogs.Ask(request);
+    const std::string chosen = services_.dialogs.Ask(BaseFileRequest(state_.Source));
     if (!chosen.empty()) {
         state_.Source = chosen;
         txtFrom_->setText(FromLocal(chosen));
@@ -335,6 +409,24 @@ void frmMain::cmdRefTo_Click() {
         txtTo_->setText(FromLocal(chosen));
         ShowLiveSlot();
     }
+}
+
+bool frmMain::NothingSetUp() const {
+    return state_.Dest.empty() && state_.Source.empty();
+}
+
+void frmMain::OpenFirstStart() {
+    frmStart start(state_, services_.core, services_.dialogs,
+                   services_.findTails ? services_.findTails() : std::vector<TailCandidate>{}, this);
+    if (start.exec() != QDialog::Accepted) {
+        return;
+    }
+    state_.Dest = start.Plan().tailPath;
+    state_.Source = start.Plan().basePath;
+    txtTo_->setText(FromLocal(state_.Dest));
+    txtFrom_->setText(FromLocal(state_.Source));
+    services_.core.settings.PutProfiles({{keys::kDest, state_.Dest}, {keys::kSource, state_.Source}});
+    ShowLiveSlot();
 }
 
 void frmMain::cmdSetOpt_Click() {
@@ -401,6 +493,16 @@ void frmMain::SaveSettings() {
     });
 }
 
+FileDialogRequest BaseFileRequest(std::string_view source) {
+    FileDialogRequest request;
+    request.title = "Base File Name for Vellicor";
+    request.filter = kDialogFilter;
+    request.initialFolder = FolderOf(source);
+    request.initialName = "MailBase.TXT";
+    request.mustExist = true;
+    return request;
+}
+
 std::string FolderOf(std::string_view path) {
     if (path.empty()) {
         // Nothing chosen yet: the user's own folder is where files live.
@@ -425,6 +527,11 @@ int ShowMainWindow(AppState& state, WindowServices& services) {
     WhenFirstPainted(&window,
                      [] { QApplication::setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg"))); });
     window.show();
+    // The first start offers to set things up once the window is there; a
+    // later start with files set goes straight to the slots.
+    if (window.NothingSetUp()) {
+        QTimer::singleShot(0, &window, &frmMain::OpenFirstStart);
+    }
     QApplication::exec();
     return 0;
 }

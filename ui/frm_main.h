@@ -32,12 +32,18 @@ public:
     // MainTop: the client area plus the design's title bar and frame.
     static constexpr int kOuterHeightTwips = 4515;
 
+    // Neither file is set: nothing has been set up yet.
+    bool NothingSetUp() const;
+    // Opens the start-up dialog and takes on the files chosen there.
+    void OpenFirstStart();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateControls();
+    void NameControls();
     void ConnectHandlers();
     void Load();
     frmView& PreviewWindow();
@@ -89,6 +95,10 @@ private:
 
 // The folder part of a path, for a file dialog's initial folder.
 std::string FolderOf(std::string_view path);
+
+// The open-file dialog for an existing base file, starting in the folder of
+// the base file `source`.
+FileDialogRequest BaseFileRequest(std::string_view source);
 
 // Creates the main window, runs Load, shows it and runs the event loop.
 int ShowMainWindow(AppState& state, WindowServices& services);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/colours.h"
 #include "ui/ui_common.h"
 
 namespace tarnwick {
@@ -18,15 +19,15 @@ const QColor kWindowColour(255, 255, 192);
 const QColor kHeadingColour(192, 255, 255);
 const QColor kUntouchedColour(0, 0, 255);
 const QColor kEditedColour(255, 0, 0);
+const QColor kCaptionBoxColour(255, 255, 255);
 
 constexpr int kClientWidthTwips = 6810;
 constexpr int kClientHeightTwips = 5985;
 constexpr int kRowStepTwips = 600;
 
 void SetTextColour(QLineEdit* box, const QColor& colour) {
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Text, colour);
-    box->setPalette(palette);
+    // The caption colours are fixed, so the box behind them is fixed too.
+    SetFixedColours(box, QPalette::Base, kCaptionBoxColour, QPalette::Text, colour);
 }
 
 // "OFFI-1 (&A)": the selectors use the letters A to G, so they do not clash
@@ -52,6 +53,7 @@ frmOpt::frmOpt(AppState& state, Settings& settings, MessageService& messages,
         this, {QStringLiteral("frmOpt"), QStringLiteral("Set Vellicor Option"), QStringLiteral("mailbox.svg"),
                kClientWidthTwips, kClientHeightTwips, kWindowColour});
     CreateControls();
+    NameControls();
     Load();
     cmdSet_[0]->setFocus();
 }
@@ -91,6 +93,7 @@ void frmOpt::CreateControls() {
         caption->setObjectName(QStringLiteral("txtUpdate") + index);
         caption->setGeometry(TwipsRect(4320, 720 + top, 2175, 270));
         caption->setAlignment(Qt::AlignCenter);
+        FitToText(caption);
         txtUpdate_[slot] = caption;
 
         connect(selector, &QPushButton::clicked, this, [this, slot] { cmdSet_Click(slot); });
@@ -125,10 +128,24 @@ void frmOpt::CreateControls() {
     connect(cmdCancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void frmOpt::NameControls() {
+    // A row's controls say which slot they belong to; the preview buttons
+    // take their names from the captions (SetSlotButtonText).
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const QString key = FromLocal(kSlotKeyNames[slot]);
+        cmdSet_[slot]->setAccessibleName(QStringLiteral("Select the caption of %1").arg(key));
+        txtUpdate_[slot]->setAccessibleName(QStringLiteral("Caption of %1").arg(key));
+        cmdPrev_[slot]->setAccessibleDescription(QStringLiteral("How the button of %1 will read").arg(key));
+    }
+    cmdUpdate_->setAccessibleName(QStringLiteral("Update the captions"));
+    cmdCancel_->setAccessibleName(QStringLiteral("Cancel without changes"));
+}
+
 void frmOpt::Load() {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (mainButtons_[slot] != nullptr) {
             cmdPrev_[slot]->setText(mainButtons_[slot]->text());
+            cmdPrev_[slot]->setAccessibleName(mainButtons_[slot]->accessibleName());
         }
         // Setting the text runs the Change handler, which redraws the
         // preview from it; the box then starts out as untouched.

@@ -26,6 +26,7 @@ public:
 
 private:
     void CreateControls();
+    void NameControls();
     void Load();
     void txtUpdate_Change(int slot);
     void cmdSet_Click(int slot);

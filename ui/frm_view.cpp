@@ -9,6 +9,8 @@
 #include <string>
 
 #include "core/tail_engine.h"
+#include "ui/accessible.h"
+#include "ui/colours.h"
 
 namespace tarnwick {
 
@@ -36,6 +38,7 @@ frmView::frmView(AppState& state, WindowServices& services, QWidget* mainWindow)
         this, {QStringLiteral("frmView"), QStringLiteral("Set Vellicor View"), QStringLiteral("hand.svg"),
                kClientWidthTwips, kClientHeightTwips, kWindowColour});
     CreateControls();
+    NameControls();
     ResetToDesign();
     MoveToStoredPosition();
 }
@@ -56,9 +59,7 @@ void frmView::CreateControls() {
     txtView_->setFont(FixedFont(11.25));
     // Tab walks the window's controls; Ctrl+Tab types a tab character.
     txtView_->setTabChangesFocus(true);
-    QPalette palette = txtView_->palette();
-    palette.setColor(QPalette::Base, kTextBoxColour);
-    txtView_->setPalette(palette);
+    SetFixedColours(txtView_, QPalette::Base, kTextBoxColour, QPalette::Text, Qt::black);
     txtView_->installEventFilter(this);
 
     cmdClose_ = new QPushButton(QStringLiteral("CLOSE (&C)"), this);
@@ -82,6 +83,14 @@ void frmView::CreateControls() {
     connect(cmdSave_, &QPushButton::clicked, this, &frmView::SavePreviewEdit);
 }
 
+void frmView::NameControls() {
+    // The slot button and the text box take their names from the slot at
+    // each preview.
+    cmdSet_->setAccessibleDescription(QStringLiteral("Move this window below the main window"));
+    cmdClose_->setAccessibleName(QStringLiteral("Close the preview"));
+    cmdSave_->setAccessibleName(QStringLiteral("Save into the tail file"));
+}
+
 void frmView::PreviewTail(int slot, bool preEdit) {
     // The box holds "\n" line breaks; the save turns each into the file's line end.
     const std::optional<std::string> text = PreviewTailText(state_, services_.core, slot, "\n");
@@ -90,6 +99,7 @@ void frmView::PreviewTail(int slot, bool preEdit) {
     }
     txtView_->setPlainText(FromLocal(*text));
     SetSlotButtonText(cmdSet_, slot, state_.Caption[slot]);
+    txtView_->setAccessibleName(QStringLiteral("Preview of %1").arg(SlotName(slot, state_.Caption[slot])));
     SetEditable(preEdit);
     // After every preview the window takes the focus, so a second preview of
     // a window left behind the main window comes to the front, ready to edit.
@@ -184,6 +194,8 @@ void frmView::ResetToDesign() {
     txtView_->clear();
     cmdSet_->setText(QString());
     cmdSet_->setToolTip(QString());
+    cmdSet_->setAccessibleName(QString());
+    txtView_->setAccessibleName(QStringLiteral("Preview"));
     SetEditable(false);
 }
 
@@ -206,6 +218,7 @@ void frmView::cmdSet_Click() {
     }
     const QRect main = mainWindow_->window()->frameGeometry();
     move(main.left(), main.top() + main.height());
+    KeepOnScreen(this);
 }
 
 void frmView::cmdClose_Click() {

@@ -36,6 +36,7 @@ protected:
 
 private:
     void CreateControls();
+    void NameControls();
     // The text as the box holds it, line breaks as "\n" and every other
     // character kept (no space stands in for a no-break space).
     QString ShownText() const;

@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMargins>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -17,6 +19,8 @@
 #include <utility>
 
 #include "core/settings.h"
+#include "ui/accessible.h"
+#include "ui/colours.h"
 
 namespace tarnwick {
 
@@ -117,10 +121,19 @@ void PlaceLabel(QLabel* label, int rightTwips, int topTwips, int heightTwips) {
     label->setGeometry(Px(rightTwips) - width, top, width, height);
 }
 
+void FitToText(QWidget* control, Qt::Alignment keep) {
+    const QRect design = control->geometry();
+    const QSize needed = control->sizeHint();
+    const bool scrolls = qobject_cast<QLineEdit*>(control) != nullptr;
+    const int width = scrolls ? design.width() : std::max(design.width(), needed.width());
+    const int height = std::max(design.height(), needed.height());
+    const int left = keep.testFlag(Qt::AlignRight) ? design.right() + 1 - width : design.left();
+    control->setGeometry(left, design.top() - (height - design.height()) / 2, width, height);
+}
+
 void SetBackground(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
+    // Labels and check boxes write in the window's text colour.
+    SetFixedColours(widget, QPalette::Window, colour, QPalette::WindowText, Qt::black);
     // Buttons (check boxes among them) would fill with the Button role.
     widget->setBackgroundRole(QPalette::Window);
     widget->setAutoFillBackground(true);
@@ -129,7 +142,12 @@ void SetBackground(QWidget* widget, const QColor& colour) {
 void ApplyWindowDesign(QWidget* window, const WindowDesign& design) {
     window->setObjectName(design.objectName);
     window->setWindowTitle(design.title);
-    WhenFirstPainted(window, [window, file = design.iconFile] { window->setWindowIcon(ResourceIcon(file)); });
+    // Once shown the window has its real frame, which may not fit where
+    // the one it was placed with did.
+    WhenFirstPainted(window, [window, file = design.iconFile] {
+        window->setWindowIcon(ResourceIcon(file));
+        KeepOnScreen(window);
+    });
     window->setFixedSize(Px(design.clientWidthTwips), Px(design.clientHeightTwips));
     SetBackground(window, design.background);
 }
@@ -149,6 +167,7 @@ void SetSlotButtonText(QPushButton* button, int slot, std::string_view caption) 
     const QString whole = FromLocal(caption);
     const QString accessKey = FromLocal(ButtonText(slot, {}));
     button->setToolTip(whole);
+    button->setAccessibleName(SlotName(slot, caption));
     button->setText(whole + accessKey);
     // The caption gives up what the text is too wide by, and again should
     // the ellipsis itself not fit.
@@ -167,10 +186,12 @@ void MarkLiveButton(QPushButton* button, bool live) {
     font.setBold(live);
     button->setFont(font);
     button->setAccessibleDescription(live ? QStringLiteral("live") : QString());
+    SetLiveState(button, live);
 }
 
 void SetElidedText(QLabel* label, const QString& text) {
     label->setToolTip(text);
+    label->setAccessibleName(text);
     label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
 }
 
@@ -200,34 +221,56 @@ void WhenFirstPainted(QWidget* widget, std::function<void()> action) {
     new FirstPaint(widget, std::move(action));
 }
 
+namespace {
+
+// How far a point lies from a rectangle, squared; 0 inside it.
+long long DistanceSquared(const QPoint& point, const QRect& area) {
+    const long long dx = std::max({area.left() - point.x(), 0, point.x() - area.right()});
+    const long long dy = std::max({area.top() - point.y(), 0, point.y() - area.bottom()});
+    return dx * dx + dy * dy;
+}
+
+// The start of a span moved inside an area's span; a longer span starts
+// where the area does.
+int FitSpan(int start, int length, int areaStart, int areaLength) {
+    return std::max(areaStart, std::min(start, areaStart + areaLength - length));
+}
+
+// The window frame around a shown window's client area.
+QMargins FrameMargins(const QWidget* window) {
+    const QRect outer = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+}  // namespace
+
+QRect PlaceOnScreen(const QRect& frame, const QList<QRect>& areas) {
+    if (areas.isEmpty()) {
+        return frame;
+    }
+    const QPoint centre = frame.center();
+    const QRect& area = *std::min_element(areas.begin(), areas.end(), [&](const QRect& a, const QRect& b) {
+        return DistanceSquared(centre, a) < DistanceSquared(centre, b);
+    });
+    return {QPoint(FitSpan(frame.left(), frame.width(), area.left(), area.width()),
+                   FitSpan(frame.top(), frame.height(), area.top(), area.height())),
+            frame.size()};
+}
+
 void KeepOnScreen(QWidget* window) {
-    const QRect frame = window->frameGeometry();
-    const auto screens = QGuiApplication::screens();
-    if (screens.isEmpty()) {
-        return;
+    QMargins margins = FrameMargins(window);
+    const QWidget* owner = window->parentWidget() != nullptr ? window->parentWidget()->window() : nullptr;
+    if (margins.isNull() && owner != nullptr) {
+        margins = FrameMargins(owner);
     }
-    for (const QScreen* screen : screens) {
-        if (screen->availableGeometry().intersects(frame)) {
-            return;
-        }
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        areas << screen->availableGeometry();
     }
-    // Nearest screen by distance between centres; keep the frame inside it.
-    const QScreen* nearest = screens.front();
-    auto distance = [&](const QScreen* screen) {
-        const QPoint d = screen->availableGeometry().center() - frame.center();
-        return static_cast<long long>(d.x()) * d.x() + static_cast<long long>(d.y()) * d.y();
-    };
-    for (const QScreen* screen : screens) {
-        if (distance(screen) < distance(nearest)) {
-            nearest = screen;
-        }
-    }
-    const QRect area = nearest->availableGeometry();
-    const int left =
-        std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - frame.width() + 1));
-    const int top =
-        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - frame.height() + 1));
-    window->move(left, top);
+    // pos() is where the frame starts, shown or not.
+    window->move(PlaceOnScreen(QRect(window->pos(), window->size().grownBy(margins)), areas).topLeft());
 }
 
 }  // namespace tarnwick

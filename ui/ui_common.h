@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "core/services.h"
 #include "core/startup.h"
+#include "ui/frm_start.h"
 
 class QLabel;
 class QPushButton;
@@ -26,6 +28,7 @@ struct WindowServices {
     Services& core;
     FileDialogs& dialogs;
     ProgramControl& program;
+    TailFinder findTails = {};  // none: no tail files are offered
 };
 
 inline constexpr int kTwipsPerPixel = 15;
@@ -59,11 +62,18 @@ QFont FixedFont(double pointSize);
 // and centred on the designed box when its text is taller than the box.
 void PlaceLabel(QLabel* label, int rightTwips, int topTwips, int heightTwips);
 
+// Grows a control to the room its text needs (its size hint), never below
+// its designed size; a line box scrolls sideways, so it only grows taller.
+// It keeps its left edge, or its right edge with Qt::AlignRight, and stays
+// centred on its designed height.
+void FitToText(QWidget* control, Qt::Alignment keep = Qt::AlignLeft);
+
 // An icon of the program's resources, named by its SVG source, such as
 // "envelope.svg".
 QIcon ResourceIcon(const QString& fileName);
 
-// Sets a widget's background colour.
+// Sets a widget's background colour, with black text on it (made readable
+// as SetFixedColours does).
 void SetBackground(QWidget* widget, const QColor& colour);
 
 // The title-bar hints of every window: a close box only, and no resizing.
@@ -96,21 +106,28 @@ QLabel* AddNotice(QWidget* window, int rightTwips, int topTwips, int heightTwips
 
 // A slot button's text: the caption and its access key (ButtonText). A
 // caption too long for the button loses its end to an ellipsis, so that its
-// start and the " (3)" stay in sight; the tooltip holds the whole caption.
+// start and the " (3)" stay in sight; the tooltip holds the whole caption,
+// and so does the name a screen reader reads (SlotName).
 void SetSlotButtonText(QPushButton* button, int slot, std::string_view caption);
 
 // Marks the button of the slot the tail file holds: a check-mark icon in the
 // theme's selection colours and bold text, which read at a glance in every
 // colour theme, high-contrast ones included. Set the text
-// again afterwards: the mark takes room from it.
+// again afterwards: the mark takes room from it. A screen reader hears the
+// mark as the checked state (ExposeLiveState) and the description "live".
 void MarkLiveButton(QPushButton* button, bool live);
 
 // Sets a label's text, cut in the middle where it is too long for the label;
-// the tooltip holds the whole text.
+// the tooltip and the name a screen reader reads hold the whole text.
 void SetElidedText(QLabel* label, const QString& text);
 
-// Moves a window whose frame would be wholly off every screen onto the
-// nearest screen.
+// Where a window's frame goes: inside the available area that is nearest
+// its centre (the one it opens on), moved no further than it must; a frame
+// larger than that area starts at the area's top left.
+QRect PlaceOnScreen(const QRect& frame, const QList<QRect>& areas);
+
+// Moves a window to where PlaceOnScreen puts it. A window not yet shown has
+// no frame, so it is reckoned with the frame of the window that owns it.
 void KeepOnScreen(QWidget* window);
 
 }  // namespace tarnwick

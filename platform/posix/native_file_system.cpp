@@ -41,6 +41,18 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
     return OpenAtRetrying(AT_FDCWD, path, flags, mode);
 }
 
+// The system's words for an error number: "No such file or directory".
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+// Closes a descriptor on the way out of a failure, keeping the failure's errno.
+void CloseKeepingError(int fd) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+}
+
 bool WriteAll(const FileCalls& calls, int fd, std::string_view data) {
     while (!data.empty()) {
         const ssize_t written = calls.write(fd, data.data(), data.size());
@@ -120,14 +132,17 @@ std::optional<std::string> EndOfLinkChain(std::string path) {
             return path;
         }
         if (!MayFollowLink(path, info)) {
+            errno = EACCES;  // what the kernel says where it enforces the rule
             return std::nullopt;
         }
         std::optional<std::string> target = ReadLink(path);
         if (!target || target->empty()) {
+            errno = target ? ENOENT : errno;
             return std::nullopt;
         }
         path = (*target)[0] == '/' ? std::move(*target) : SplitPath(path).folder + "/" + *target;
     }
+    errno = ELOOP;
     return std::nullopt;
 }
 
@@ -142,6 +157,7 @@ std::optional<std::string> LocationOfOpenFile(int fd) {
 #else
     std::optional<std::string> path = ReadLink("/proc/self/fd/" + std::to_string(fd));
     if (!path || path->empty() || (*path)[0] != '/') {
+        errno = path ? ENOENT : errno;
         return std::nullopt;
     }
     return path;
@@ -328,13 +344,17 @@ public:
                 return count;
             }
             if (errno != EINTR) {
+                failure_ = ErrorText(errno);
                 return -1;
             }
         }
     }
 
+    std::string FailureReason() const override { return failure_; }
+
 private:
     int fd_;
+    std::string failure_;
 };
 
 // Where a regular tail goes: its folder, opened, and its name in it; the
@@ -368,7 +388,7 @@ public:
         }
         // A long piece goes to the kernel as it is, not through the buffer.
         if (!Flush() || !WriteAll(calls_, fd_, data)) {
-            failed_ = true;
+            NoteFailure();
         }
         return !failed_;
     }
@@ -376,6 +396,9 @@ public:
     bool Commit() override {
         const bool done = fd_ >= 0 && !failed_ && Flush() && TakeFinalMode() && SyncFile(calls_, fd_) &&
                           GiveName() && CloseChecked(std::exchange(fd_, -1)) && RenameOverTarget();
+        if (!done) {
+            NoteFailure();
+        }
         Discard();
         if (done) {
             SyncFolder();
@@ -383,10 +406,20 @@ public:
         return done;
     }
 
+    std::string FailureReason() const override { return failure_; }
+
 private:
+    // Keeps why the first failure happened, while errno still says it.
+    void NoteFailure() {
+        if (!failed_) {
+            failure_ = ErrorText(errno);
+        }
+        failed_ = true;
+    }
+
     bool Flush() {
         if (!WriteAll(calls_, fd_, buffer_)) {
-            failed_ = true;
+            NoteFailure();
         }
         buffer_.clear();
         return !failed_;
@@ -461,6 +494,7 @@ private:
     ReplaceTarget target_;
     std::string buffer_;
     bool failed_ = false;
+    std::string failure_;
 };
 
 // For targets that cannot be replaced by renaming: devices, pipes, and
@@ -492,18 +526,21 @@ public:
         if (fd_ < 0) {
             return false;
         }
-        bool ok = true;
-        if (old_) {
-            ok = Overwrite(content_);
-            if (!ok) {
+        const bool ok = old_ ? Overwrite(content_) : WriteAll(calls_, fd_, content_);
+        if (!ok) {
+            failure_ = ErrorText(errno);
+            if (old_) {
                 (void)Overwrite(*old_);
             }
-        } else {
-            ok = WriteAll(calls_, fd_, content_);
         }
         const bool closed = CloseChecked(std::exchange(fd_, -1));
+        if (ok && !closed) {
+            failure_ = ErrorText(errno);
+        }
         return ok && closed;
     }
+
+    std::string FailureReason() const override { return failure_; }
 
 private:
     // Overwrites first and cuts the rest afterwards: on a full disk the blocks
@@ -517,6 +554,7 @@ private:
     int fd_;
     std::optional<std::string> old_;
     std::string content_;
+    std::string failure_;
 };
 
 // The whole content of the regular file at the target, read to be written
@@ -554,11 +592,14 @@ std::optional<ReplaceTarget> TargetOfOpenFile(int fd, const struct stat& info) {
     PathParts parts = SplitPath(*location);
     ReplaceTarget target{OpenFolder(parts.folder), std::move(parts.name), info};
     struct stat there {};
-    if (target.folder < 0 ||
-        ::fstatat(target.folder, target.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !SameInode(there, info)) {
+    const bool found =
+        target.folder >= 0 && ::fstatat(target.folder, target.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!found || !SameInode(there, info)) {
+        if (found) {
+            errno = ENOENT;  // another file has taken its place meanwhile
+        }
         if (target.folder >= 0) {
-            ::close(target.folder);
+            CloseKeepingError(target.folder);
         }
         return std::nullopt;
     }
@@ -569,6 +610,7 @@ std::optional<ReplaceTarget> TargetOfOpenFile(int fd, const struct stat& info) {
 std::optional<ReplaceTarget> TargetOfNewFile(const std::string& path) {
     PathParts parts = SplitPath(path);
     if (parts.name.empty() || parts.name == "." || parts.name == "..") {
+        errno = EISDIR;
         return std::nullopt;
     }
     const int folder = OpenFolder(parts.folder);
@@ -584,7 +626,7 @@ std::optional<ReplaceTarget> TargetOfNewFile(const std::string& path) {
 std::unique_ptr<OutputFile> ReplaceOpenFile(const FileCalls& calls, int fd) {
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !MakeBlocking(fd)) {
-        ::close(fd);
+        CloseKeepingError(fd);
         return nullptr;
     }
     if (!S_ISREG(info.st_mode)) {
@@ -596,17 +638,20 @@ std::unique_ptr<OutputFile> ReplaceOpenFile(const FileCalls& calls, int fd) {
             ::close(fd);
             return std::make_unique<ReplacingOutputFile>(calls, std::move(*temp), std::move(*target));
         }
-        // Only a folder that refuses new files leaves writing in place.
+        // Only a folder that refuses new files leaves writing in place; where
+        // that fails too, the folder's refusal is the reason given.
+        const int refusal = errno;
         std::optional<std::string> old;
-        if (errno == EACCES || errno == EPERM) {
+        if (refusal == EACCES || refusal == EPERM) {
             old = ReadOldContent(*target);
         }
         ::close(target->folder);
         if (old) {
             return std::make_unique<InPlaceOutputFile>(calls, fd, std::move(old));
         }
+        errno = refusal;
     }
-    ::close(fd);
+    CloseKeepingError(fd);
     return nullptr;
 }
 
@@ -619,7 +664,7 @@ std::unique_ptr<OutputFile> CreateNewFile(const FileCalls& calls, const std::str
     if (std::optional<TempFile> temp = CreateTempFile(calls, target->folder, target->name)) {
         return std::make_unique<ReplacingOutputFile>(calls, std::move(*temp), std::move(*target));
     }
-    ::close(target->folder);
+    CloseKeepingError(target->folder);
     return nullptr;
 }
 
@@ -631,18 +676,26 @@ const FileCalls& SystemFileCalls() {
 }
 
 std::unique_ptr<InputFile> NativeFileSystem::OpenForReading(const std::string& path) {
+    failure_.clear();
     if (path.empty()) {
+        failure_ = ErrorText(ENOENT);
         return nullptr;
     }
     // Non-blocking open so that a pipe without a writer is refused at once
     // instead of waited for.
     const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
+        failure_ = ErrorText(errno);
         return nullptr;
     }
     struct stat info {};
     // Only a regular file ends: a device or a pipe could be read forever.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !MakeBlocking(fd)) {
+    if (::fstat(fd, &info) != 0 || !MakeBlocking(fd)) {
+        failure_ = ErrorText(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        failure_ = S_ISDIR(info.st_mode) ? ErrorText(EISDIR) : std::string(kNotARegularFile);
+    }
+    if (!failure_.empty()) {
         ::close(fd);
         return nullptr;
     }
@@ -652,19 +705,23 @@ std::unique_ptr<InputFile> NativeFileSystem::OpenForReading(const std::string& p
 // The kernel opens the tail, following links as it would for any write by
 // this user, and the open file tells where it really is.
 std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string& path) {
+    std::unique_ptr<OutputFile> output;
+    errno = ENOENT;  // for an empty path
     const std::optional<std::string> end = path.empty() ? std::nullopt : EndOfLinkChain(path);
-    if (!end) {
-        return nullptr;
+    if (end) {
+        // Non-blocking open: a pipe nobody reads from fails at once instead of
+        // blocking the program forever. A path that was no link when looked at
+        // is opened as no link, so one planted meanwhile is not followed.
+        const int fd = OpenRetrying(
+            path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (*end == path ? O_NOFOLLOW : 0));
+        if (fd >= 0) {
+            output = ReplaceOpenFile(calls_, fd);
+        } else if (errno == ENOENT) {
+            output = CreateNewFile(calls_, *end);
+        }
     }
-    // Non-blocking open: a pipe nobody reads from fails at once instead of
-    // blocking the program forever. A path that was no link when looked at is
-    // opened as no link, so one planted meanwhile is not followed.
-    const int fd = OpenRetrying(
-        path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (*end == path ? O_NOFOLLOW : 0));
-    if (fd >= 0) {
-        return ReplaceOpenFile(calls_, fd);
-    }
-    return errno == ENOENT ? CreateNewFile(calls_, *end) : nullptr;
+    failure_ = output ? std::string() : ErrorText(errno);
+    return output;
 }
 
 bool NativeFileSystem::SameFile(const std::string& a, const std::string& b) {

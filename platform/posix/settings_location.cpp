@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 
+#include "platform/posix/user_folders.h"
+
 namespace tarnwick {
 
 std::string JoinPath(const std::string& folder, std::string_view name) {
@@ -25,22 +27,30 @@ bool FolderIsWritable(const std::string& folder) {
     return ::access(folder.c_str(), W_OK) == 0;
 }
 
-// $XDG_CONFIG_HOME when it is an absolute path (a relative one is to be
-// ignored), else ~/.config; then "tarnwick" in it.
-std::string UserSettingsFolder() {
-    std::string config;
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+std::string UserHomeFolder() {
     const char* home = std::getenv("HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        config = xdg;
-    } else if (home != nullptr && home[0] != '\0') {
-        config = JoinPath(home, ".config");
-    } else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
-        config = JoinPath(user->pw_dir, ".config");
-    } else {
-        return {};
+    if (home != nullptr && home[0] != '\0') {
+        return home;
     }
-    return JoinPath(config, "tarnwick");
+    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
+        return user->pw_dir;
+    }
+    return {};
+}
+
+std::string UserConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+        return xdg;
+    }
+    const std::string home = UserHomeFolder();
+    return home.empty() ? std::string() : JoinPath(home, ".config");
+}
+
+// "tarnwick" in the user's configuration folder.
+std::string UserSettingsFolder() {
+    const std::string config = UserConfigFolder();
+    return config.empty() ? std::string() : JoinPath(config, "tarnwick");
 }
 
 }  // namespace tarnwick

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
-#include <memory>
+#include <optional>
 
 #include "platform/qt/font_preload.h"
 
@@ -23,23 +23,31 @@ QMessageBox::Icon IconOf(MessageKind kind) {
     return QMessageBox::NoIcon;
 }
 
-// The command-line mode shows its message before any window exists; it then
-// needs an application object of its own, made only on that first message.
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "tarnwick";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> application;
-    if (QApplication::instance() == nullptr) {
-        FontPreload fonts;
-        application = std::make_unique<QApplication>(argc, argv);
+// The application object a message box needs. The command-line mode has
+// none: it gets one that lives exactly as long as its box, so it is gone
+// before the program ends. One kept until the process exits would be
+// destroyed by the exit handlers after Qt's own, and crash there.
+class BoxApplication {
+public:
+    BoxApplication() {
+        if (QApplication::instance() == nullptr) {
+            FontPreload fonts;
+            application_.emplace(argc_, argv_);
+        }
     }
-}
+
+private:
+    // QApplication keeps references to these for its whole life.
+    int argc_ = 1;
+    char name_[9] = "tarnwick";
+    char* argv_[2] = {name_, nullptr};
+    std::optional<QApplication> application_;
+};
 
 }  // namespace
 
 void QtMessageService::Show(std::string_view text, MessageKind kind) {
-    EnsureApplication();
+    const BoxApplication application;
     QString body = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(IconOf(kind), QStringLiteral("Set Vellicor"), body, QMessageBox::Ok,

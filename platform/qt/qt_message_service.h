@@ -1,6 +1,6 @@
-// Modal Qt message boxes titled "Set Vellicor" with one OK button. The
-// QApplication is created on the first message when none exists yet, so the
-// command-line mode starts without one.
+// Modal Qt message boxes titled "Set Vellicor" with one OK button. Where no
+// QApplication exists yet (the command-line mode), each box makes one for as
+// long as it is shown.
 #pragma once
 
 #include "core/services.h"

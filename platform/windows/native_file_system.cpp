@@ -47,6 +47,20 @@ private:
     HANDLE handle_;
 };
 
+// The system's words for its last error: "The system cannot find the file
+// specified."
+std::string LastErrorText() {
+    return SystemErrorText(::GetLastError());
+}
+
+// A folder, for which the system has only "Access is denied."
+constexpr std::string_view kIsAFolder = "It is a folder, not a file.";
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 // Opens an existing file, following links and junctions; with
 // FILE_FLAG_BACKUP_SEMANTICS a folder opens too.
 Handle OpenExisting(const std::wstring& path, DWORD access, DWORD flags = 0) {
@@ -86,14 +100,22 @@ private:
 };
 
 // The text of a file to be written in place, kept to be written back should
-// that fail; nothing when it cannot be read or is too large to hold.
-std::optional<std::string> ReadOldText(HANDLE file) {
+// that fail; nothing, with the reason in `failure`, when it cannot be read or
+// is too large to hold.
+std::optional<std::string> ReadOldText(HANDLE file, std::string& failure) {
     HandleInput input(file);
     std::string text;
-    if (ReadWholeFile(input, kInPlaceSizeLimit, text) != WholeFileRead::Complete) {
-        return std::nullopt;
+    switch (ReadWholeFile(input, kInPlaceSizeLimit, text)) {
+        case WholeFileRead::Complete:
+            return text;
+        case WholeFileRead::Failed:
+            failure = LastErrorText();
+            break;
+        case WholeFileRead::TooLong:
+            failure = SystemErrorText(ERROR_FILE_TOO_LARGE);
+            break;
     }
-    return text;
+    return std::nullopt;
 }
 
 bool Rewind(HANDLE file) {
@@ -178,11 +200,18 @@ public:
     explicit NativeInputFile(Handle file) : file_(std::move(file)) {}
 
     std::ptrdiff_t Read(char* buffer, std::size_t size) override {
-        return ReadSome(file_.get(), buffer, size);
+        const std::ptrdiff_t count = ReadSome(file_.get(), buffer, size);
+        if (count < 0) {
+            failure_ = LastErrorText();
+        }
+        return count;
     }
+
+    std::string FailureReason() const override { return failure_; }
 
 private:
     Handle file_;
+    std::string failure_;
 };
 
 // Writes into the temporary file and renames it over the target at Commit.
@@ -204,6 +233,7 @@ public:
     bool Commit() override {
         if (!temp_.file || failed_ || !Flush() || !::FlushFileBuffers(temp_.file.get()) ||
             !TakeAttributes() || !MarkForDeletion(temp_.file.get(), false)) {
+            NoteFailure();
             temp_.file.Close();
             return false;
         }
@@ -211,6 +241,7 @@ public:
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
             // The target is held open by another program, or was made
             // read-only meanwhile: it stays as it was, and the new text goes.
+            NoteFailure();
             const bool marked = MarkForDeletion(temp_.file.get(), true);
             temp_.file.Close();
             if (!marked) {
@@ -222,9 +253,21 @@ public:
         return true;
     }
 
+    std::string FailureReason() const override { return failure_; }
+
 private:
+    // Keeps why the first failure happened, while the system still says it.
+    void NoteFailure() {
+        if (!failed_) {
+            failure_ = LastErrorText();
+        }
+        failed_ = true;
+    }
+
     bool Flush() {
-        failed_ = failed_ || !WriteAll(temp_.file.get(), buffer_);
+        if (!failed_ && !WriteAll(temp_.file.get(), buffer_)) {
+            NoteFailure();
+        }
         buffer_.clear();
         return !failed_;
     }
@@ -242,6 +285,7 @@ private:
     DWORD attributes_;
     std::string buffer_;
     bool failed_ = false;
+    std::string failure_;
 };
 
 // For targets that cannot be replaced by renaming: devices, and files in a
@@ -261,16 +305,26 @@ public:
 
     bool Commit() override {
         if (!old_) {
-            return WriteAll(file_.get(), content_) && file_.Close();
+            return Succeeded(WriteAll(file_.get(), content_) && file_.Close());
         }
         if (Overwrite(content_)) {
-            return file_.Close();
+            return Succeeded(file_.Close());
         }
+        failure_ = LastErrorText();
         Overwrite(*old_);
         return false;
     }
 
+    std::string FailureReason() const override { return failure_; }
+
 private:
+    bool Succeeded(bool done) {
+        if (!done) {
+            failure_ = LastErrorText();
+        }
+        return done;
+    }
+
     bool Overwrite(std::string_view text) {
         return Rewind(file_.get()) && WriteAll(file_.get(), text) && ::SetEndOfFile(file_.get()) != 0 &&
                ::FlushFileBuffers(file_.get()) != 0;
@@ -279,15 +333,18 @@ private:
     Handle file_;
     std::optional<std::string> old_;
     std::string content_;
+    std::string failure_;
 };
 
-std::unique_ptr<OutputFile> OpenInPlace(const std::wstring& target, bool regular) {
+// Null, with the reason in `failure`, when the target cannot be written in place.
+std::unique_ptr<OutputFile> OpenInPlace(const std::wstring& target, bool regular, std::string& failure) {
     Handle file = OpenExisting(target, regular ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE);
     if (!file) {
+        failure = LastErrorText();
         return nullptr;
     }
     std::optional<std::string> old;
-    if (regular && !(old = ReadOldText(file.get()))) {
+    if (regular && !(old = ReadOldText(file.get(), failure))) {
         return nullptr;
     }
     return std::make_unique<InPlaceOutputFile>(std::move(file), std::move(old));
@@ -305,35 +362,54 @@ std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<InputFile> NativeFileSystem::OpenForReading(const std::string& path) {
+    failure_.clear();
     if (path.empty()) {
+        failure_ = SystemErrorText(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
     // A folder does not open without FILE_FLAG_BACKUP_SEMANTICS; a device or
     // a pipe is refused, as it may never end.
-    Handle file = OpenExisting(WidePath(path), GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN);
-    if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK) {
+    const std::wstring wide = WidePath(path);
+    Handle file = OpenExisting(wide, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!file) {
+        const std::string reason = LastErrorText();
+        failure_ = IsFolder(wide) ? std::string(kIsAFolder) : reason;
+        return nullptr;
+    }
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
+        failure_ = kNotARegularFile;
         return nullptr;
     }
     return std::make_unique<NativeInputFile>(std::move(file));
 }
 
 std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string& path) {
-    if (path.empty()) {
+    failure_.clear();
+    const auto refuse = [this](std::string reason) -> std::unique_ptr<OutputFile> {
+        failure_ = std::move(reason);
         return nullptr;
+    };
+    if (path.empty()) {
+        return refuse(SystemErrorText(ERROR_FILE_NOT_FOUND));
     }
     std::wstring target = WidePath(path);
     DWORD attributes = 0;
     bool exists = false;
     if (Handle existing = OpenExisting(target, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS)) {
         if (::GetFileType(existing.get()) != FILE_TYPE_DISK) {
-            return OpenInPlace(target, false);
+            return OpenInPlace(target, false, failure_);
         }
         BY_HANDLE_FILE_INFORMATION info{};
         std::optional<std::wstring> final = FinalPath(existing.get());
+        if (::GetFileInformationByHandle(existing.get(), &info) == 0 || !final) {
+            return refuse(LastErrorText());
+        }
         // A folder is no tail, and a read-only file is not ours to replace.
-        if (::GetFileInformationByHandle(existing.get(), &info) == 0 || !final ||
-            (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
-            return nullptr;
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return refuse(std::string(kIsAFolder));
+        }
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            return refuse(SystemErrorText(ERROR_ACCESS_DENIED));
         }
         // Written where the links and junctions lead; they stay as they are.
         target = std::move(*final);
@@ -342,17 +418,18 @@ std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string
         // Refused at once when another program holds it without sharing
         // it, or the user may not write it.
         if (!OpenExisting(target, GENERIC_WRITE)) {
-            return nullptr;
+            return refuse(LastErrorText());
         }
-    } else if (::GetLastError() != ERROR_FILE_NOT_FOUND ||
+    } else if (const DWORD error = ::GetLastError();
+               error != ERROR_FILE_NOT_FOUND ||
                ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // Something is there that cannot be opened: a link that leads
         // nowhere would be replaced by a file, so nothing is written.
-        return nullptr;
+        return refuse(SystemErrorText(error));
     }
     const PathParts parts = SplitPath(target);
     if (parts.name.empty()) {
-        return nullptr;
+        return refuse(SystemErrorText(ERROR_INVALID_NAME));
     }
     DWORD error = ERROR_SUCCESS;
     if (std::optional<TempFile> temp = CreateTempBeside(parts, error)) {
@@ -361,9 +438,9 @@ std::unique_ptr<OutputFile> NativeFileSystem::OpenForReplacing(const std::string
     // Only a folder that refuses new files leaves no other way; no space or
     // any other failure is reported, the old tail kept.
     if (exists && error == ERROR_ACCESS_DENIED) {
-        return OpenInPlace(target, true);
+        return OpenInPlace(target, true, failure_);
     }
-    return nullptr;
+    return refuse(SystemErrorText(error));
 }
 
 bool NativeFileSystem::SameFile(const std::string& a, const std::string& b) {

@@ -95,11 +95,15 @@ TEST(ScanSlots, FindsTheSlotWhoseBlockGivesTheTail) {
     }
 }
 
-TEST(ScanSlots, TellsWhyABlockIsMissing) {
+// And which found block holds another slot's start line: its end line was
+// mistyped, so it ran on into the next block.
+TEST(ScanSlots, TellsWhyABlockIsMissingOrRunsIntoAnother) {
     using enum BlockPresence;
+    using Strays = std::array<std::string, kSlotCount>;
     struct Case {
         std::string base;
         std::array<BlockPresence, kSlotCount> blocks;
+        Strays strays{};
     };
     const std::vector<Case> cases = {
         {kBase, {Found, Found, Found, Found, Found, Found, Found}},
@@ -111,11 +115,25 @@ TEST(ScanSlots, TellsWhyABlockIsMissing) {
          {NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoEndLine}},
         {"//START PRIV-5\n//START PRIV-4\n\n",
          {NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoStartLine, NoEndLine, NoEndLine}},
+        {"//START OFFI-1\nA\n//ENd\n  //START PRIV-2 \nB\n//END\n",
+         {Found, NoStartLine, NoStartLine, Found, NoStartLine, NoStartLine, NoStartLine},
+         {"//START PRIV-2"}},
+        // Only a found block is said to hold one.
+        {"//START OFFI-1\nA\n// END\n//START PRIV-2\nB\n",
+         {NoEndLine, NoStartLine, NoStartLine, NoEndLine, NoStartLine, NoStartLine, NoStartLine}},
+        {"//START PRIV-1\n//START OFFI-2\n//START PRIV-3\n//END\n",
+         {NoStartLine, Found, Found, NoStartLine, Found, NoStartLine, NoStartLine},
+         {"", "//START PRIV-3", "//START OFFI-2"}},
+        // A start line of its own key, or one spelled otherwise, is no other slot's.
+        {"//START PRIV-1\n//START PRIV-1\n//START  PRIV-2\n//START PRIV-9\n//END\n",
+         {NoStartLine, NoStartLine, Found, NoStartLine, NoStartLine, NoStartLine, NoStartLine}},
     };
     for (const Case& c : cases) {
         for (const std::size_t blockSize : kBlockSizes) {
             SCOPED_TRACE(::testing::PrintToString(c.base) + ", block size " + std::to_string(blockSize));
-            EXPECT_EQ(Scan(c.base, "", blockSize).blocks, c.blocks);
+            const SlotScan scan = Scan(c.base, "", blockSize);
+            EXPECT_EQ(scan.blocks, c.blocks);
+            EXPECT_EQ(scan.strayStartLines, c.strays);
         }
     }
 }
@@ -160,11 +178,11 @@ TEST(FindLiveTail, TellsAMissingTailFromFilesThatCannotBeRead) {
         {"a tail too long to be a block", std::string(kLongestLiveTail + 1, 'x'), true, SIZE_MAX,
          LiveOutcome::NoneOfTheSeven, ""},
         {"no base file", "Same\n", false, SIZE_MAX, LiveOutcome::Failed,
-         "INPUT FILE OPEN ERROR !!!\r\nFILE : base"},
+         "INPUT FILE OPEN ERROR !!!\r\nFILE : base\r\nNo such file or directory"},
         {"the tail's read fails", "Same\n", true, 0, LiveOutcome::Failed,
-         "INPUT FILE READ ERROR !!!\r\nFILE : tail"},
+         "INPUT FILE READ ERROR !!!\r\nFILE : tail\r\nInput/output error"},
         {"the base file's read fails", "Same\n", true, 10, LiveOutcome::Failed,
-         "INPUT FILE READ ERROR !!!\r\nFILE : base"},
+         "INPUT FILE READ ERROR !!!\r\nFILE : base\r\nInput/output error"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -38,8 +38,8 @@ struct ListedCase {
 
 TEST(ManualPage, ListsWhatTheUsageTextLists) {
     const std::vector<ListedCase> cases = {
-        {"synopsis", R"(\n  tarnwick (--[a-z]+))", R"(\n\.B tarnwick (--[a-z]+)\n)"},
-        {"options", R"(\n  tarnwick (--[a-z]+))", R"(\n\.TP\n\.B (--[a-z]+)\n)"},
+        {"synopsis", R"(\n  tarnwick (--[a-z-]+))", R"(\n\.B tarnwick (--[a-z-]+)\n)"},
+        {"options", R"(\n  tarnwick (--[a-z-]+))", R"(\n\.TP\n\.B (--[a-z-]+)\n)"},
         {"exit statuses", R"(\n  ([0-9])  )", R"(\n\.TP\n\.B ([0-9])\n)"},
     };
     const std::string usage = UsageText();

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "core/tail_engine.h"
+#include "core/usage.h"
 #include "tests/fakes.h"
 
 namespace tarnwick {
@@ -14,6 +15,7 @@ namespace {
 
 using testing::FixedClock;
 using testing::MemoryFileSystem;
+using testing::MemoryMailFiles;
 using testing::MemoryProfileStore;
 using testing::RecordedMessage;
 using testing::RecordingMessages;
@@ -66,6 +68,8 @@ const CommandLineCase kForms[] = {
     {"Status", "--status", std::nullopt, false, CommandOption::Status},
     {"RefreshNomsg", "--refresh NOMSG", std::nullopt, false, CommandOption::Refresh},
     {"List", "--list", std::nullopt, false, CommandOption::List},
+    {"PrintLive", "--print", std::nullopt, false, CommandOption::Print},
+    {"PrintKeyAnyCaseNoMsgIgnored", "--print  priv-2 NOMSG", 3, false, CommandOption::Print},
     {"OneDash", "-h", std::nullopt, false},
     {"OptionAfterSlot", "PRIV-2 --help", 3, false},
 };
@@ -78,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, ParseCommandLineTest, ::testing::ValuesIn(kForms
 class MainTest : public ::testing::Test {
 protected:
     int RunMain(std::string_view commandLine) {
-        Services services{messages, clock, files, settings, "\n"};
+        Services services{messages, clock, files, settings, "\n", mailFiles, &console};
         return Main(
             state, services, commandLine,
             [this](AppState& shown) {
@@ -86,12 +90,13 @@ protected:
                 EXPECT_EQ(&shown, &state);
                 return 0;
             },
-            output);
+            output, hasDisplay);
     }
 
     void WriteSettings(std::string text) { store.text = std::move(text); }
 
     RecordingMessages messages;
+    RecordingMessages console;  // what must never become a box
     FixedClock clock{LocalTime{2003, 1, 11, 6, 2, 30}};
     MemoryFileSystem files;
     MemoryProfileStore store;
@@ -99,15 +104,23 @@ protected:
     RecordingOutput output;
     AppState state;
     int windowShown = 0;
+    MailConfigFiles* mailFiles = nullptr;
+    bool hasDisplay = true;
 };
 
-TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
+// Without a display, a first word that is no key name cannot mean the main
+// window either.
+TEST_F(MainTest, HelpVersionAndUnknownWordsNeedNoSettings) {
     struct Case {
         const char* commandLine;
         int status;
         ::testing::Matcher<std::string> output;
         std::vector<RecordedMessage> shown;
+        bool hasDisplay = true;
     };
+    const std::string keys =
+        " is not a slot key.\r\nThe slot keys are OFFI-1 OFFI-2 PRIV-1 PRIV-2 PRIV-3 PRIV-4 PRIV-5, in any "
+        "case.\r\nSee tarnwick --help.";
     using ::testing::AllOf;
     using ::testing::EndsWith;
     using ::testing::HasSubstr;
@@ -123,12 +136,16 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
          2,
          ::testing::IsEmpty(),
          {{"Unknown option --status-of. See tarnwick --help.", MessageKind::Error}}},
+        {"  priv-9 NOMSG", 2, ::testing::IsEmpty(), {{"\"priv-9\"" + keys, MessageKind::Error}}, false},
+        {"help", 2, ::testing::IsEmpty(), {{"\"help\"" + keys, MessageKind::Error}}, false},
+        {"--help", 0, StartsWith("Usage:"), {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.commandLine);
         output.written.clear();
         messages.shown.clear();
         store.loads = 0;
+        hasDisplay = c.hasDisplay;
         EXPECT_EQ(RunMain(c.commandLine), c.status);
         EXPECT_THAT(output.written, c.output);
         EXPECT_EQ(messages.shown, c.shown);
@@ -143,11 +160,13 @@ TEST_F(MainTest, HelpVersionAndUnknownOptionsNeedNoSettings) {
 TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
     const std::string base =
         "//START OFFI-1\nA\n//END\n//START PRIV-2\nSent \n%DATE\n \n%TIME\n//END\n"
+        "//START OFFI-2\nC\n//ENd\n//START PRIV-3\n//END\n"
         "//START PRIV-4\n" +
         std::string(kBlockSizeLimit + 1, 'x') + "\n//END\n//START PRIV-5\nB\n";
     const std::string oldTail = "Sent 2001.02.03 04:05:06\r\n";
     const std::string none =
         "The tail file holds none of the seven slots: it was edited or written by something else.";
+    const std::string fileLines = "Base file: base\nTail file: tail\n";
     struct Case {
         const char* commandLine;
         std::optional<std::string> tail;  // none: no tail file
@@ -155,15 +174,22 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         std::string output;
         std::vector<RecordedMessage> shown;
         std::optional<std::string> tailAfter;
+        std::vector<RecordedMessage> onConsole = {};
     };
+    const std::string priv2Now = "Sent 2003.01.11 06:02:30\n";
     const std::vector<Case> cases = {
-        {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n", {}, oldTail},
-        {"--status", "A\n", 0, "OFFI-1 Set Official 1\n", {}, "A\n"},
-        {"--status", "Sent 2001.02.03 04:05:06 \n", 3, none + "\n", {}, "Sent 2001.02.03 04:05:06 \n"},
+        {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n" + fileLines, {}, oldTail},
+        {"--status", "A\n", 0, "OFFI-1 Set Official 1\n" + fileLines, {}, "A\n"},
+        {"--status",
+         "Sent 2001.02.03 04:05:06 \n",
+         3,
+         none + "\n" + fileLines,
+         {},
+         "Sent 2001.02.03 04:05:06 \n"},
         {"--status",
          std::nullopt,
          3,
-         "The tail file holds nothing: there is no tail file yet.\n",
+         "The tail file holds nothing: there is no tail file yet.\n" + fileLines,
          {},
          std::nullopt},
         {"--refresh", oldTail, 0, "", {}, "Sent 2003.01.11 06:02:30\n"},
@@ -171,12 +197,22 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         {"--list",
          "B\n",
          0,
-         "OFFI-1 Set Official 1: block found\nOFFI-2 Set Official 2: no block: no start line\n"
+         "OFFI-1 Set Official 1: block found\n"
+         "OFFI-2 Set Official 2: block found, but it holds the start line of another slot, \"//START "
+         "PRIV-3\": is an end line mistyped?\n"
          "PRIV-1 Set Private 1: no block: no start line\nPRIV-2 Weekend: block found\n"
-         "PRIV-3 Set Private 3: no block: no start line\nPRIV-4 Set Private 4: no block: larger than 8 MiB\n"
-         "PRIV-5 Set Private 5: no block: no end line\n",
+         "PRIV-3 Set Private 3: block found\nPRIV-4 Set Private 4: no block: larger than 8 MiB\n"
+         "PRIV-5 Set Private 5: no block: no end line\nBase file: base\n",
          {},
          "B\n"},
+        // --print writes no file and reports only on the console.
+        {"--print priv-2", "B\n", 0, priv2Now, {}, "B\n"},
+        {"--print", oldTail, 0, priv2Now, {}, oldTail},
+        {"--print OFFI-1 NOMSG", std::nullopt, 0, "A\n", {}, std::nullopt},
+        {"--print PRIV-3", "B\n", 0, "", {}, "B\n"},
+        {"--print", "B\n", 3, "", {}, "B\n", {{none + " Nothing was printed.", MessageKind::Warning}}},
+        {"--print PRIV-5", "B\n", 1, "", {}, "B\n", {{EndNotFoundError(), MessageKind::Error}}},
+        {"--print PRIV-9", "B\n", 2, "", {}, "B\n", {{NotASlotKeyError("PRIV-9"), MessageKind::Error}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.commandLine) + " " + ::testing::PrintToString(c.tail));
@@ -187,9 +223,11 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         }
         output.written.clear();
         messages.shown.clear();
+        console.shown.clear();
         EXPECT_EQ(RunMain(c.commandLine), c.status);
         EXPECT_EQ(output.written, c.output);
         EXPECT_EQ(messages.shown, c.shown);
+        EXPECT_EQ(console.shown, c.onConsole);
         EXPECT_EQ(files.files.contains("tail") ? std::optional(files.files["tail"]) : std::nullopt,
                   c.tailAfter);
         EXPECT_EQ(windowShown, 0);
@@ -201,9 +239,10 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
 TEST_F(MainTest, LiveSlotOptionsReportFailuresWithStatusOne) {
     using Files = std::map<std::string, std::string>;
     for (const auto& [fileSet, failure] :
-         {std::pair<Files, std::string>{{{"tail", "x\n"}}, "INPUT FILE OPEN ERROR !!!\r\nFILE : base"},
+         {std::pair<Files, std::string>{
+              {{"tail", "x\n"}}, "INPUT FILE OPEN ERROR !!!\r\nFILE : base\r\nNo such file or directory"},
           {{{"tail", "x\n"}, {"base", "//START PRIV-2\nx\n//END\n"}},
-           "INPUT FILE READ ERROR !!!\r\nFILE : base"}}) {
+           "INPUT FILE READ ERROR !!!\r\nFILE : base\r\nInput/output error"}}) {
         for (const char* commandLine : {"--status", "--refresh", "--list"}) {
             SCOPED_TRACE(std::string(commandLine) + " " + failure);
             WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\n");
@@ -235,6 +274,39 @@ TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
     EXPECT_EQ(state.NoStop, "OF");
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(files.readOpens.empty()) << "window mode touches no base file at start";
+}
+
+TEST_F(MainTest, FindTailsPrintsEachFileOnceWithItsState) {
+    // The tail file in the settings is a link to the one mutt names.
+    WriteSettings("[FILES]\nDEST=/home/jane/tail\n");
+    files.links["/home/jane/tail"] = "/home/jane/sigs/work.txt";
+    files.files["/home/jane/sigs/work.txt"] = "Jane\n";
+    files.files["/home/jane/.signature"] = "Bye\n";
+    MemoryMailFiles mail(files);
+    const std::string muttrc = "set signature=~/sigs/work.txt\nsend-hook . 'set signature=~/sigs/club.txt'\n";
+    mail.configs = {{MailConfigKind::Muttrc, "mutt", "/home/jane/.muttrc", muttrc},
+                    {MailConfigKind::Muttrc, "mutt", "/home/jane/.muttrc", muttrc},
+                    {MailConfigKind::PlainSignature, "Many programs", "/home/jane/.signature", ""}};
+    mailFiles = &mail;
+    EXPECT_EQ(RunMain("--find-tails"), 0);
+    EXPECT_EQ(output.written,
+              "mutt\tdefault\t/home/jane/sigs/work.txt\texists, the current tail file\n"
+              "mutt\tsend-hook .\t/home/jane/sigs/club.txt\tmissing\n"
+              "Many programs\tdefault signature file\t/home/jane/.signature\texists\n");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainTest, FindTailsFindingNoneIsStatusThree) {
+    MemoryMailFiles mail(files);
+    mail.configs = {
+        {MailConfigKind::ClawsAccounts, "Claws Mail", "/c/accountrc", "[Account: 1]\nsignature_type=1\n"}};
+    for (MailConfigFiles* source :
+         {static_cast<MailConfigFiles*>(&mail), static_cast<MailConfigFiles*>(nullptr)}) {
+        mailFiles = source;
+        output.written.clear();
+        EXPECT_EQ(RunMain("--find-tails"), kNoneFoundStatus);
+        EXPECT_EQ(output.written, "No mail program's tail file was found.\n");
+    }
 }
 
 }  // namespace

@@ -173,10 +173,15 @@ TEST(ApplyTail, WritesTheBlockWithTheGivenLineEndAndShowsSuccessOnlyForOF) {
 // for a later write: it is written in one.
 TEST(ApplyTail, EveryFailureIsReportedAndLeavesBothFilesAsTheyWere) {
     const std::pair<Fault, RecordedMessage> cases[] = {
-        {{.source = "none.txt"}, Warning("INPUT FILE OPEN ERROR !!!\r\nFILE : none.txt")},
-        {{.dest = "base.txt"}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : base.txt")},
-        {{.dest = "Tarnwick.ini"}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : Tarnwick.ini")},
-        {{.failOpen = true}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : tail.txt")},
+        {{.source = "none.txt"},
+         Warning("INPUT FILE OPEN ERROR !!!\r\nFILE : none.txt\r\nNo such file or directory")},
+        {{.source = ""}, Warning("INPUT FILE OPEN ERROR !!!\r\nFILE : \r\nNo base file is chosen.")},
+        {{.dest = ""}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : \r\nNo tail file is chosen.")},
+        {{.dest = "base.txt"},
+         Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : base.txt\r\nThe tail file is the base file.")},
+        {{.dest = "Tarnwick.ini"},
+         Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : Tarnwick.ini\r\nThe tail file is the settings file.")},
+        {{.failOpen = true}, Warning("OUTPUT FILE OPEN ERROR !!!\r\nFILE : tail.txt\r\nPermission denied")},
         {{.base = "//START PRIV-1\nA\n//END\n"},
          Error("INPUT SOURCE ERROR !!!\r\nNOT FOUND - //START PRIV-2")},
         {{.base = "//START PRIV-2\nA\nB\n"}, Error("INPUT SOURCE ERROR !!!\r\nNOT FOUND - //END")},
@@ -185,11 +190,15 @@ TEST(ApplyTail, EveryFailureIsReportedAndLeavesBothFilesAsTheyWere) {
         // Where the limit cuts the line, what follows is no end line.
         {{.base = "//START PRIV-2\n" + std::string(kBlockSizeLimit, 'x') + "//END\n//END\n"},
          Error("INPUT SOURCE ERROR !!!\r\nBLOCK LARGER THAN 8 MiB - //START PRIV-2")},
-        {{.readFailAfter = 3}, Warning("INPUT FILE READ ERROR !!!\r\nFILE : base.txt")},
-        {{.readFailAfter = 40}, Warning("INPUT FILE READ ERROR !!!\r\nFILE : base.txt")},
-        {{.writesAllowed = 0}, Warning("OUTPUT FILE WRITE ERROR !!!\r\nFILE : tail.txt")},
-        {{.writesAllowed = 2}, Warning("OUTPUT FILE WRITE ERROR !!!\r\nFILE : tail.txt")},
-        {{.failCommit = true}, Warning("OUTPUT FILE WRITE ERROR !!!\r\nFILE : tail.txt")},
+        {{.readFailAfter = 3}, Warning("INPUT FILE READ ERROR !!!\r\nFILE : base.txt\r\nInput/output error")},
+        {{.readFailAfter = 40},
+         Warning("INPUT FILE READ ERROR !!!\r\nFILE : base.txt\r\nInput/output error")},
+        {{.writesAllowed = 0},
+         Warning("OUTPUT FILE WRITE ERROR !!!\r\nFILE : tail.txt\r\nNo space left on device")},
+        {{.writesAllowed = 2},
+         Warning("OUTPUT FILE WRITE ERROR !!!\r\nFILE : tail.txt\r\nNo space left on device")},
+        {{.failCommit = true},
+         Warning("OUTPUT FILE WRITE ERROR !!!\r\nFILE : tail.txt\r\nDisk quota exceeded")},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         for (const bool preview : {false, true}) {

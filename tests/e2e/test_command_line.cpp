@@ -1,10 +1,12 @@
 // The built program, run in command-line mode from a prepared folder: a copy
 // of the executable (its folder decides where the settings file is), the
-// settings file and a base file. No display, so messages go to the console.
+// settings file and a base file. Without a display messages go to the
+// console; with one, to message boxes.
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +36,7 @@ using ::testing::AnyOf;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::MatchesRegex;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 const std::string kBase = "Text before\r\n//START PRIV-2\r\nBest regards,\r\n  Taro Yamada  \r\n//END\r\n";
@@ -84,13 +88,29 @@ std::ostream& operator<<(std::ostream& stream, const RunResult& result) {
                   << result.err.substr(0, 500) << "]";
 }
 
+// The words as execv takes them, valid while the words are.
+std::vector<char*> ArgumentVector(std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// Whether a child process has ended; it is left for its parent to collect.
+bool HasEnded(pid_t process) {
+    siginfo_t ended{};
+    return ::waitid(P_PID, static_cast<id_t>(process), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+           ended.si_pid != 0;
+}
+
 // How many bytes a child process has written so far; -1 once that cannot be
 // told (it has ended, or the system does not say).
 long long BytesWritten(pid_t process) {
-    siginfo_t ended{};
-    if (::waitid(P_PID, static_cast<id_t>(process), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
-        ended.si_pid != 0) {
-        return -1;  // left for the caller to collect
+    if (HasEnded(process)) {
+        return -1;
     }
     std::ifstream io("/proc/" + std::to_string(process) + "/io");
     std::string field;
@@ -120,7 +140,9 @@ protected:
         fs::remove_all(root_);
     }
 
-    std::string Path(const std::string& name) const { return name[0] == '/' ? name : work_ + "/" + name; }
+    std::string Path(const std::string& name) const {
+        return name.empty() || name[0] == '/' ? name : work_ + "/" + name;
+    }
 
     // Base file, old tail file and settings naming both, with a caption and
     // a stored NoMsg that the command line overrides; the settings file gets
@@ -160,11 +182,7 @@ protected:
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         arguments.insert(arguments.begin(), Path("tarnwick"));
-        std::vector<char*> argv;
-        for (std::string& text : arguments) {
-            argv.push_back(text.data());
-        }
-        argv.push_back(nullptr);
+        std::vector<char*> argv = ArgumentVector(arguments);
         const passwd* nobody = unprivileged ? Nobody() : nullptr;
         const pid_t child = ::fork();
         if (child == 0) {
@@ -173,6 +191,9 @@ protected:
             }
             if (!display_.empty()) {
                 ::setenv("DISPLAY", display_.c_str(), 1);
+            }
+            for (const auto& [name, value] : environment_) {
+                ::setenv(name.c_str(), value.c_str(), 1);
             }
             // The per-user settings folder, should the program look there, is ours.
             ::setenv("HOME", (root_ + "/home").c_str(), 1);
@@ -207,6 +228,8 @@ protected:
     std::string root_;
     std::string work_;
     std::string display_;  // DISPLAY for the runs; none when empty
+    // More variables for the runs.
+    std::vector<std::pair<std::string, std::string>> environment_;
 };
 
 TEST_F(CommandLineTest, SlotIsAppliedAndNomsgSilencesTheMessage) {
@@ -254,18 +277,27 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
         {"no start line", "//START PRIV-1\nx\n//END\n", "base.txt", "tail.txt", false,
          notFound + "//START PRIV-2\n"},
         {"no end line", "//START PRIV-2\nA\nB\n", "base.txt", "tail.txt", false, notFound + "//END\n"},
-        {"missing base file", kBase, "none", "tail.txt", false, inputOpen + Path("none") + "\n"},
-        {"base file is a folder", kBase, "locked", "tail.txt", false, inputOpen + Path("locked") + "\n"},
-        {"tail folder missing", kBase, "base.txt", "none/t", false, outputOpen + Path("none/t") + "\n"},
+        {"missing base file", kBase, "none", "tail.txt", false,
+         inputOpen + Path("none") + "\nNo such file or directory\n"},
+        {"no base file chosen", kBase, "", "tail.txt", false, inputOpen + "\nNo base file is chosen.\n"},
+        {"base file is a folder", kBase, "locked", "tail.txt", false,
+         inputOpen + Path("locked") + "\nIs a directory\n"},
+        {"no tail file chosen", kBase, "base.txt", "", false, outputOpen + "\nNo tail file is chosen.\n"},
+        {"tail is a folder", kBase, "base.txt", "locked", false,
+         outputOpen + Path("locked") + "\nIs a directory\n"},
+        {"tail folder missing", kBase, "base.txt", "none/t", false,
+         outputOpen + Path("none/t") + "\nNo such file or directory\n"},
         // Reported as it is, never cut into the name of another file.
         {"tail path too long", kBase, "base.txt", std::string(5000, 't'), false,
-         outputOpen + Path(std::string(5000, 't')) + "\n"},
+         outputOpen + Path(std::string(5000, 't')) + "\nFile name too long\n"},
         {"new tail in a read-only folder", kBase, "base.txt", "locked/t", true,
-         outputOpen + Path("locked/t") + "\n"},
+         outputOpen + Path("locked/t") + "\nPermission denied\n"},
+        {"read-only tail", kBase, "base.txt", "read-only.txt", true,
+         outputOpen + Path("read-only.txt") + "\nPermission denied\n"},
         {"tail in a read-only folder, no end line", "//START PRIV-2\nA\nB\n", "base.txt", "locked/tail.txt",
          true, notFound + "//END\n"},
         {"device refuses the write", kBase, "base.txt", "/dev/full", false,
-         "Set Vellicor: warning: OUTPUT FILE WRITE ERROR !!!\nFILE : /dev/full\n"},
+         "Set Vellicor: warning: OUTPUT FILE WRITE ERROR !!!\nFILE : /dev/full\nNo space left on device\n"},
     };
     fs::create_directory(Path("locked"));
     WriteAll(Path("locked/tail.txt"), kOldTail);
@@ -273,6 +305,8 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
         ASSERT_EQ(::chown(Path("locked/tail.txt").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
     }
     ::chmod(Path("locked").c_str(), 0555);
+    WriteAll(Path("read-only.txt"), kOldTail);
+    ::chmod(Path("read-only.txt").c_str(), 0444);
     std::string skipped;
     for (const Case& c : cases) {
         if (c.unprivileged && !CanRunUnprivileged(work_)) {
@@ -309,7 +343,10 @@ TEST_F(CommandLineTest, TailNamingTheBaseOrTheSettingsFileIsRefusedInEverySpelli
         const auto before = Snapshot();
         const RunResult result = Run({"PRIV-2"});
         EXPECT_EQ(result.status, 1) << result;
-        EXPECT_EQ(result.err, "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + dest + "\n");
+        const bool settings =
+            dest.find("ini") != std::string::npos || dest.find("settings") != std::string::npos;
+        EXPECT_EQ(result.err, "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + dest +
+                                  "\nThe tail file is the " + (settings ? "settings" : "base") + " file.\n");
         EXPECT_EQ(Snapshot(), before);
     }
 }
@@ -328,8 +365,9 @@ TEST_F(CommandLineTest, BaseFileIsReadInBoundedTimeAndMemory) {
     std::ofstream(Path("huge.txt"), std::ios::binary | std::ios::app) << "\n//END\n";
     // The base file and the whole message; the run fails and the tail stays.
     for (const auto& [source, err] : std::vector<std::pair<std::string, std::string>>{
-             {"/dev/zero", inputOpen + "/dev/zero\n"},
-             {Path("fifo"), inputOpen + Path("fifo") + "\n"},
+             {"/dev/zero", inputOpen + "/dev/zero\nNot a regular file (a device, a pipe or a socket)\n"},
+             {Path("fifo"),
+              inputOpen + Path("fifo") + "\nNot a regular file (a device, a pipe or a socket)\n"},
              {Path("huge.txt"),
               "Set Vellicor: error: INPUT SOURCE ERROR !!!\nBLOCK LARGER THAN 8 MiB - //START PRIV-2\n"},
          }) {
@@ -378,7 +416,8 @@ TEST_F(CommandLineTest, KilledWhileWritingLeavesTheOldOrTheNewTailAndNothingElse
 }
 
 // Help and version print with or without a display, even one that cannot be
-// reached; window mode without a display ends at once.
+// reached; window mode without a display ends at once, and a first word that
+// is no key name is reported as such.
 TEST_F(CommandLineTest, HelpAndVersionPrintAndWindowModeNeedsADisplay) {
     struct Case {
         std::vector<std::string> arguments;
@@ -393,8 +432,13 @@ TEST_F(CommandLineTest, HelpAndVersionPrintAndWindowModeNeedsADisplay) {
              {{"--version"}, "", 0, "tarnwick " TARNWICK_VERSION "\n", ""},
              {{"--version"}, ":97", 0, "tarnwick " TARNWICK_VERSION "\n", ""},
              {{}, "", 2, "", "display"},
-             {{"PRIV-8"}, "", 2, "", "display"},
-             {{"hello", "PRIV-2"}, "", 2, "", "display"},
+             {{"PRIV-8"},
+              "",
+              2,
+              "",
+              "Set Vellicor: error: \"PRIV-8\" is not a slot key.\nThe slot keys are OFFI-1 "},
+             {{"hello", "PRIV-2"}, "", 2, "", "\"hello\" is not a slot key.\n"},
+             {{"hello"}, "", 2, "", "PRIV-4 PRIV-5, in any case.\nSee tarnwick --help.\n"},
          }) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments) + " DISPLAY=" + c.display);
         Prepare();
@@ -429,11 +473,16 @@ TEST_F(CommandLineTest, StatusAndRefreshFollowTheTail) {
         tail, MatchesRegex("Sent [0-9]{4}\\.[0-9]{2}\\.[0-9]{2} ([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]\n"));
     EXPECT_THAT(tail.substr(5, 10), AnyOf(before, Today()));  // the run may cross midnight
     fs::remove(Path("tail.txt"));
-    step("no tail yet", {"--status"}, 3, "The tail file holds nothing: there is no tail file yet\\.\n", "");
+    step("no tail yet", {"--status"}, 3,
+         "The tail file holds nothing: there is no tail file yet\\.\nBase file: " + Path("base.txt") +
+             "\nTail file: " + Path("tail.txt") + "\n",
+         "");
     EXPECT_EQ(Snapshot().size(), 2u) << "nothing else written";
     WriteSettings("[FILES]\nDEST=/dev/zero\nSOURCE=" + Path("base.txt") + "\n");
     step("a device as the tail is not read", {"--refresh"}, 1, "",
-         "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : /dev/zero\n");
+         "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : /dev/zero\nNot a regular file (a device, "
+         "a pipe "
+         "or a socket)\n");
 }
 
 // Whatever the input, the run ends with a status of its own and our own
@@ -481,5 +530,180 @@ TEST_F(CommandLineTest, GarbageAndLongLinesEndCleanlyAndKeepTheFiles) {
         EXPECT_THAT(result.err, AnyOf(IsEmpty(), StartsWith("Set Vellicor: ")));
     }
 }
+
+#ifdef TARNWICK_GUI_MODULE
+
+// The full path of a program found on PATH; empty when there is none.
+std::string FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        std::string candidate = folder;
+        candidate += '/';
+        candidate += name;
+        if (!folder.empty() && ::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+// Starts a helper program on a display with its output discarded; an alarm
+// ends it should it hang (0: none, for the X server, which the test ends).
+pid_t Spawn(std::vector<std::string> command, const std::string& display, unsigned guardSeconds) {
+    std::vector<char*> argv = ArgumentVector(command);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int discard = ::open("/dev/null", O_WRONLY);
+        if (discard < 0 || ::dup2(discard, 1) < 0 || ::dup2(discard, 2) < 0 ||
+            (!display.empty() && ::setenv("DISPLAY", display.c_str(), 1) != 0)) {
+            ::_exit(126);
+        }
+        ::alarm(guardSeconds);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return child;
+}
+
+bool Succeeded(pid_t helper) {
+    int status = 0;
+    return helper > 0 && ::waitpid(helper, &status, 0) == helper && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// Waits for a helper; false when it fails, or when the program ends before
+// it does (the helper is then stopped).
+bool SucceededWhileRunning(pid_t helper, pid_t program) {
+    while (helper > 0 && !HasEnded(helper)) {
+        if (HasEnded(program)) {
+            ::kill(helper, SIGKILL);
+            (void)Succeeded(helper);
+            return false;
+        }
+        ::usleep(10000);
+    }
+    return Succeeded(helper);
+}
+
+// An X server of the test's own on a free display number.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        int ends[2];
+        if (::pipe(ends) != 0) {
+            return;
+        }
+        ::fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+        // Xvfb writes the display number to the pipe once it takes connections.
+        server_ = Spawn({FindOnPath("Xvfb"), "-displayfd", std::to_string(ends[1]), "-nolisten", "tcp",
+                         "-noreset", "-screen", "0", "1024x768x24"},
+                        "", 0);
+        ::close(ends[1]);
+        // Read to the line end: the server writes the number and the line
+        // end apart, and ends itself should the pipe close between them.
+        std::string number;
+        pollfd ready{ends[0], POLLIN, 0};
+        char next = 0;
+        while (server_ > 0 && next != '\n' && ::poll(&ready, 1, 20000) == 1 &&
+               ::read(ends[0], &next, 1) == 1) {
+            number += next;
+        }
+        if (next == '\n') {
+            name_ = ":" + number.substr(0, number.size() - 1);
+        }
+        ::close(ends[0]);
+    }
+    ~VirtualDisplay() {
+        if (server_ > 0) {
+            ::kill(server_, SIGTERM);
+            ::waitpid(server_, nullptr, 0);
+        }
+    }
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    const std::string& Name() const { return name_; }  // empty when the server did not start
+
+private:
+    pid_t server_ = -1;
+    std::string name_;
+};
+
+// Closes the message box from the keyboard as a person would: waits until it
+// is shown, gives it the focus and presses Return. False when the program
+// ends without showing one.
+bool PressReturnInBox(pid_t program, const std::string& display) {
+    const std::string xdotool = FindOnPath("xdotool");
+    return SucceededWhileRunning(Spawn({xdotool, "search", "--sync", "--onlyvisible", "--name",
+                                        "^Set Vellicor$", "windowfocus", "--sync"},
+                                       display, 20),
+                                 program) &&
+           Succeeded(Spawn({xdotool, "key", "Return"}, display, 20));
+}
+
+// With a display every outcome is a message box. Once it is closed the run
+// ends with its own status, on X11 as on the offscreen platform, where no key
+// can be typed and the test's Qt plugin presses Return in the box.
+TEST_F(CommandLineTest, RunsEndWithTheirStatusOnceTheirMessageBoxIsClosed) {
+    struct Case {
+        std::string name;
+        std::string arguments;
+        std::string source;
+        int status;
+        std::string tail;
+        std::string box;  // the box shown, as the plugin records it; empty: none
+    };
+    const std::vector<Case> cases = {
+        {"success", "PRIV-2", "base.txt", 0, kPriv2Tail, "information: Set Vellicor for [ Weekend ]."},
+        {"no message asked for", "PRIV-2 NOMSG", "base.txt", 0, kPriv2Tail, ""},
+        {"missing base file", "PRIV-2", "none", 1, kOldTail,
+         "warning: INPUT FILE OPEN ERROR !!!\nFILE : " + Path("none") + "\nNo such file or directory"},
+        {"missing block", "PRIV-1", "base.txt", 1, kOldTail,
+         "error: INPUT SOURCE ERROR !!!\nNOT FOUND - //START PRIV-1"},
+        {"unknown option", "--bogus", "base.txt", 2, kOldTail,
+         "error: Unknown option --bogus. See tarnwick --help."},
+    };
+    const fs::path module = TARNWICK_GUI_MODULE;
+    fs::copy_file(module, Path(module.filename().string()));
+    const std::string boxes = root_ + "/boxes.txt";
+    std::optional<VirtualDisplay> x11;
+    if (!FindOnPath("Xvfb").empty()) {
+        ASSERT_FALSE(x11.emplace().Name().empty()) << "Xvfb does not start";
+    }
+    for (const bool onX11 : {true, false}) {
+        if (onX11 && !x11) {
+            continue;
+        }
+        display_ = onX11 ? x11->Name() : "";
+        environment_ = {{"QT_PLUGIN_PATH", TARNWICK_TEST_QT_PLUGINS},
+                        {"QT_QPA_GENERIC_PLUGINS", (onX11 ? "recordboxes:" : "answerboxes:") + boxes}};
+        if (!onX11) {
+            environment_.emplace_back("QT_QPA_PLATFORM", "offscreen");
+        }
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name + (onX11 ? " on X11" : " offscreen"));
+            Prepare(kBase, "tail.txt", c.source);
+            fs::remove(boxes);
+            bool answered = false;
+            const RunResult result = Run({c.arguments}, false, [&](pid_t program) {
+                answered = onX11 && PressReturnInBox(program, display_);
+            });
+            EXPECT_EQ(result.status, c.status) << result;
+            EXPECT_EQ(result.out, "");
+            EXPECT_THAT(result.err, Not(HasSubstr("Set Vellicor"))) << "no console message";
+            EXPECT_EQ(ReadAll(Path("tail.txt")), c.tail);
+            EXPECT_EQ(ReadAll(boxes), c.box.empty() ? "" : "box [Set Vellicor] " + c.box + "\n");
+            if (onX11) {
+                EXPECT_EQ(answered, !c.box.empty());
+            }
+        }
+    }
+    if (!x11) {
+        GTEST_SKIP() << "Xvfb is not installed: the runs on X11 were left out";
+    }
+}
+
+#endif
 
 }  // namespace

@@ -39,14 +39,25 @@ std::ptrdiff_t Count(const std::string& folder) {
     return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
 }
 
-// Writes the text in pieces of 1000 bytes, as the tail is written line by line.
-bool Replace(const std::string& path, const std::string& text, const FileCalls& calls = SystemFileCalls()) {
-    std::unique_ptr<OutputFile> output = NativeFileSystem(calls).OpenForReplacing(path);
-    bool written = output != nullptr;
-    for (std::size_t at = 0; written && at < text.size(); at += 1000) {
-        written = output->Write(text.substr(at, 1000));
+// Writes the text in pieces of 1000 bytes, as the tail is written line by
+// line; empty on success, else the failing step and the reason it gives.
+std::string ReplaceFailure(const std::string& path, const std::string& text,
+                           const FileCalls& calls = SystemFileCalls()) {
+    NativeFileSystem files(calls);
+    std::unique_ptr<OutputFile> output = files.OpenForReplacing(path);
+    if (!output) {
+        return "open: " + files.FailureReason();
     }
-    return written && output->Commit();
+    for (std::size_t at = 0; at < text.size(); at += 1000) {
+        if (!output->Write(text.substr(at, 1000))) {
+            return "write: " + output->FailureReason();
+        }
+    }
+    return output->Commit() ? "" : "commit: " + output->FailureReason();
+}
+
+bool Replace(const std::string& path, const std::string& text, const FileCalls& calls = SystemFileCalls()) {
+    return ReplaceFailure(path, text, calls).empty();
 }
 
 // Stands in for a system call that fails as a full disk, a failing device
@@ -168,21 +179,29 @@ TEST_F(NativeFileSystemTest, AbandonedOrFailedReplacementKeepsTheOldFileAndLeave
     EXPECT_EQ(Count(dir_), 1);
 
     // Each step of the replacement failing, with an unnamed and a named
-    // temporary file; the link step exists only for the unnamed one, and a
-    // file system that cannot sync at all is no failure.
+    // temporary file, and the reason it gives; the link step exists only for
+    // the unnamed one, and a file system that cannot sync at all is no
+    // failure. The text is written as it is committed.
     for (const bool unnamed : {true, false}) {
-        for (const auto& [step, broken] : std::vector<std::pair<std::string, FileCalls>>{
-                 {"write", {Fail<ENOSPC>, ::fsync, ::ftruncate, ::renameat, ::linkat, unnamed}},
-                 {"sync", {::write, Fail<EIO>, ::ftruncate, ::renameat, ::linkat, unnamed}},
-                 {"no sync here", {::write, Fail<ENOTSUP>, ::ftruncate, ::renameat, ::linkat, unnamed}},
-                 {"link", {::write, ::fsync, ::ftruncate, ::renameat, Fail<EMLINK>, unnamed}},
+        for (const auto& [step, broken, reason] :
+             std::vector<std::tuple<std::string, FileCalls, std::string>>{
+                 {"write",
+                  {Fail<ENOSPC>, ::fsync, ::ftruncate, ::renameat, ::linkat, unnamed},
+                  "commit: No space left on device"},
+                 {"sync",
+                  {::write, Fail<EIO>, ::ftruncate, ::renameat, ::linkat, unnamed},
+                  "commit: Input/output error"},
+                 {"no sync here", {::write, Fail<ENOTSUP>, ::ftruncate, ::renameat, ::linkat, unnamed}, ""},
+                 {"link",
+                  {::write, ::fsync, ::ftruncate, ::renameat, Fail<EMLINK>, unnamed},
+                  unnamed ? "commit: Too many links" : ""},
                  {"rename onto a folder",
-                  {::write, ::fsync, ::ftruncate, Fail<ENOTEMPTY>, ::linkat, unnamed}},
+                  {::write, ::fsync, ::ftruncate, Fail<ENOTEMPTY>, ::linkat, unnamed},
+                  "commit: Directory not empty"},
              }) {
             SCOPED_TRACE(step + (unnamed ? ", unnamed" : ", named"));
-            const bool replaced = step == "no sync here" || (step == "link" && !unnamed);
-            EXPECT_EQ(Replace(tail, "new\n", broken), replaced);
-            EXPECT_EQ(ReadAll(tail), replaced ? "new\n" : "keep me\r\n");
+            EXPECT_EQ(ReplaceFailure(tail, "new\n", broken), reason);
+            EXPECT_EQ(ReadAll(tail), reason.empty() ? "new\n" : "keep me\r\n");
             EXPECT_EQ(Count(dir_), 1);
             WriteAll(tail, "keep me\r\n");
         }
@@ -344,6 +363,58 @@ TEST_F(NativeFileSystemTest, PipesAreWrittenInPlaceOnlyAtCommit) {
     }
 }
 
+// An open that fails says why, in the system's words where it has them; as
+// "nobody" when we are root, so that permissions apply.
+TEST_F(NativeFileSystemTest, FailedOpensSayWhy) {
+    MakeFolder("folder");
+    WriteAll(Path("file.txt"), "text\n");
+    WriteAll(Path("secret.txt"), "secret\n");
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    for (const auto& [name, mode] : {std::pair{"file.txt", 0666}, {"secret.txt", 0}, {"fifo", 0666}}) {
+        ::chmod(Path(name).c_str(), static_cast<mode_t>(mode));
+    }
+    ASSERT_EQ(::symlink("loop", Path("loop").c_str()), 0);
+    const std::string notRegular(kNotARegularFile);
+    // Read or replaced, the path, and the reason; none when it opens.
+    const std::vector<std::tuple<bool, std::string, std::string>> cases = {
+        {true, "", "No such file or directory"},
+        {true, Path("none"), "No such file or directory"},
+        {true, Path("file.txt"), ""},
+        {true, Path("folder"), "Is a directory"},
+        {true, Path("fifo"), notRegular},
+        {true, "/dev/null", notRegular},
+        {true, Path("secret.txt"), "Permission denied"},
+        {false, "", "No such file or directory"},
+        {false, Path("folder"), "Is a directory"},
+        {false, Path("folder/"), "Is a directory"},
+        {false, Path("none/tail.txt"), "No such file or directory"},
+        {false, Path("file.txt"), ""},
+        {false, Path("fifo"), "No such device or address"},  // nobody reads it
+        {false, Path("loop"), "Too many levels of symbolic links"},
+        {false, Path(std::string(300, 'n')), "File name too long"},
+        {false, Path("secret.txt"), "Permission denied"},
+    };
+    const std::optional<std::string> result = RunAsUser([&] {
+        NativeFileSystem files;
+        std::string reasons;
+        for (const auto& [reading, path, reason] : cases) {
+            const bool opened =
+                reading ? files.OpenForReading(path) != nullptr : files.OpenForReplacing(path) != nullptr;
+            reasons += (opened ? std::string() : files.FailureReason()) + "\n";
+        }
+        return reasons;
+    });
+    fs::remove(Path("loop"));  // a loop the clean-up would trip on
+    if (!result) {
+        GTEST_SKIP() << "cannot run a child process without root's rights";
+    }
+    std::string expected;
+    for (const auto& c : cases) {
+        expected += std::get<2>(c) + "\n";
+    }
+    EXPECT_EQ(*result, expected);
+}
+
 // A writable tail in a folder that refuses new files can only be written in
 // place; a failure on the way puts the old text back, and a tail too large to
 // hold for that is refused. A read-only tail in a
@@ -367,23 +438,25 @@ TEST_F(NativeFileSystemTest, ReadOnlyFolderOrTailKeepsTheOldText) {
         {"second write", {FailSecondWrite, ::fsync, ::ftruncate, ::renameat, ::linkat, true}},
     };
     const std::optional<std::string> result = RunAsUser([&] {
-        std::string outcomes = NativeFileSystem().OpenForReplacing(readOnly) ? "opened\n" : "refused\n";
+        std::string outcomes = ReplaceFailure(readOnly, "x") + "\n";
         for (const auto& [step, broken] : cases) {
             gWritesSoFar = 0;
             WriteAll(tail, old);
-            const bool written = Replace(tail, "new\n", broken);
-            outcomes += step + (written ? ": written " : ": failed ") + ReadAll(tail);
+            const std::string failure = ReplaceFailure(tail, "new\n", broken);
+            outcomes += step + ": [" + failure + "] " + ReadAll(tail);
         }
         // Too large to keep in memory for the write-back: refused at once.
         WriteAll(tail, std::string(kInPlaceSizeLimit + 1, 'x'));
-        outcomes += NativeFileSystem().OpenForReplacing(tail) ? "large: opened\n" : "large: refused\n";
+        outcomes += "large: " + ReplaceFailure(tail, "x") + "\n";
         return outcomes;
     });
     if (!result) {
         GTEST_SKIP() << "cannot run a child process without root's rights";
     }
-    EXPECT_EQ(*result, "refused\nnone: written new\ntruncate: failed " + old + "sync: failed " + old +
-                           "second write: failed " + old + "large: refused\n");
+    EXPECT_EQ(*result, "open: Permission denied\nnone: [] new\ntruncate: [commit: Input/output error] " +
+                           old + "sync: [commit: Input/output error] " + old +
+                           "second write: [commit: No space left on device] " + old +
+                           "large: open: Permission denied\n");
     EXPECT_EQ(fs::file_size(tail), kInPlaceSizeLimit + 1);
     EXPECT_EQ(Count(Path("locked")), 1);
     EXPECT_EQ(ReadAll(readOnly), "protected\n");

@@ -5,10 +5,12 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/native_file_system.h"
 #include "platform/profile_file.h"
+#include "platform/windows/text.h"
 #include "tests/windows_folder.h"
 
 namespace tarnwick {
@@ -94,11 +96,17 @@ TEST(WindowsFileSystemTest, AbandonedOrRefusedReplacementKeepsTheOldTail) {
     EXPECT_EQ(folder.Count(), 1);
 }
 
+// Each refused with its reason: the system's words where they fit.
 TEST(WindowsFileSystemTest, FoldersAndDevicesAreNoBaseFile) {
     WindowsFolder folder;
     fs::create_directory(folder.Path(L"sub"));
-    for (const std::string& path : {folder.Text(L"sub"), folder.Text(L"missing.txt"), std::string("NUL")}) {
-        EXPECT_EQ(NativeFileSystem().OpenForReading(path), nullptr) << path;
+    for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
+             {folder.Text(L"sub"), "It is a folder, not a file."},
+             {folder.Text(L"missing.txt"), SystemErrorText(ERROR_FILE_NOT_FOUND)},
+             {"NUL", std::string(kNotARegularFile)}}) {
+        NativeFileSystem files;
+        EXPECT_EQ(files.OpenForReading(path), nullptr) << path;
+        EXPECT_EQ(files.FailureReason(), reason) << path;
     }
 }
 

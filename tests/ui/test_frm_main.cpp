@@ -19,7 +19,9 @@
 #include "core/ini.h"
 #include "core/settings.h"
 #include "tests/fakes.h"
+#include "tests/ui/accessible.h"
 #include "tests/ui/tab_order.h"
+#include "tests/ui/window_fakes.h"
 #include "ui/frm_main.h"
 #include "ui/frm_view.h"
 
@@ -33,7 +35,7 @@ constexpr const char* kTail = "/mail/Vellicor.TXT";
 
 // One window over fakes: settings in memory, a base file with a block for
 // slot 0 only, and recorders for messages, dialogs and the program's end.
-struct Rig {
+struct Rig : WindowFakes {
     explicit Rig(std::optional<std::string> ini = std::nullopt) {
         store.text = std::move(ini);
         files.files[kBase] = "//START OFFI-1\nHello\n//END\n";
@@ -59,15 +61,6 @@ struct Rig {
     int StoredPosition(const SettingKey& key) const { return ParsePosition(Stored(key)); }
 
     AppState state;
-    RecordingMessages messages;
-    FixedClock clock{LocalTime{2026, 12, 6, 14, 5, 9}};
-    MemoryFileSystem files;
-    MemoryProfileStore store;
-    Settings settings{store, "\n"};
-    Services core{messages, clock, files, settings, "\n"};
-    RecordingDialogs dialogs;
-    RecordingProgram program;
-    WindowServices services{core, dialogs, program};
     std::unique_ptr<frmMain> window;
 };
 
@@ -107,7 +100,9 @@ struct Live {
 };
 
 // A base file with a plain block and one that has a date.
-constexpr const char* kLiveBase = "//START OFFI-1\nHello\n//END\n//START OFFI-2\nSent \n%DATE\n//END\n";
+constexpr const char* kLiveBase =
+    "//START OFFI-1\nHello\n//END\n//START OFFI-2\nSent \n%DATE\n//END\n//START PRIV-1\nA\n//ENd\n//START "
+    "PRIV-2\n//END\n";
 constexpr const char* kLongCaption =
     "Weekend with a rather long caption text that goes on past the status line";
 
@@ -127,29 +122,38 @@ void WriteBoth(Rig& rig, const QString& path, const char* text, bool inPlace = f
 }
 
 // Which slot buttons carry the live mark: the icon and bold text, their
-// text kept.
+// text and name kept; a screen reader must hear the same mark.
 QList<int> MarkedSlots(Rig& rig) {
     QList<int> marked;
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        const QPushButton* button = rig.Find<QPushButton>(QStringLiteral("cmdSet%1").arg(slot));
-        if (!button->icon().isNull() && button->font().bold()) {
+        QPushButton* button = rig.Find<QPushButton>(QStringLiteral("cmdSet%1").arg(slot));
+        const bool shown = !button->icon().isNull() && button->font().bold();
+        if (shown) {
             marked << slot;
         }
-        if (button->text() != FromLocal(ButtonText(slot, rig.state.Caption[slot]))) {
-            marked << 100 + slot;  // a changed text shows as a slot that cannot be
+        // Changes show as slots that cannot be.
+        if (button->text() != FromLocal(ButtonText(slot, rig.state.Caption[slot])) ||
+            AccessibleName(button) != FromLocal(rig.state.Caption[slot])) {
+            marked << 100 + slot;
+        }
+        const QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(button);
+        if (heard->state().checked != shown ||
+            (heard->text(QAccessible::Description) == QStringLiteral("live")) != shown) {
+            marked << 200 + slot;
         }
     }
     return marked;
 }
 
-// The whole caption is the tooltip; the text keeps the caption's start and
-// the access key, and fits.
-void CheckLongCaption(const QPushButton* button, int slot) {
+// The whole caption is the tooltip and the name; the text keeps the
+// caption's start and the access key, and fits.
+void CheckLongCaption(QPushButton* button, int slot) {
     QCOMPARE(button->toolTip(), QString::fromLatin1(kLongCaption));
     QVERIFY2(button->text().startsWith(QStringLiteral("Weekend")), qPrintable(button->text()));
     QVERIFY2(button->text().endsWith(QStringLiteral(" (&%1)").arg(slot)), qPrintable(button->text()));
     QVERIFY(button->text().contains(QChar(0x2026)));
     QVERIFY(button->sizeHint().width() <= button->width());
+    QCOMPARE(AccessibleName(button), QString::fromLatin1(kLongCaption));
 }
 
 }  // namespace
@@ -297,7 +301,7 @@ private slots:
     void positions_data() {
         QTest::addColumn<Positions>("p");
         QTest::newRow("defaults follow the main window") << Positions{
-            "[POSITION]\nMAINTOP=1500\nMAINLEFT=3000\n", {6015, 3000, 6015, 3000}, {1500, 3000, 6015, 3000}};
+            "[POSITION]\nMAINTOP=1500\nMAINLEFT=2400\n", {6015, 2400, 6015, 2400}, {1500, 2400, 6015, 2400}};
         QTest::newRow("stored values round-trip, also between pixels")
             << Positions{"[POSITION]\nMAINTOP=1234\nMAINLEFT=-7\nVIEWTOP=4444\nVIEWLEFT=-15\n",
                          {5749, -7, 4444, -15},
@@ -353,11 +357,15 @@ private slots:
         QTest::addColumn<Live>("live");
         QTest::newRow("open: no tail yet") << Live{std::nullopt, "", -1, "Live: no tail file yet"};
         QTest::newRow("applied with No Stop") << Live{"Hello!\n", "apply", 0, "Live: Set Official 1"};
+        QTest::newRow("applied by a screen reader's press")
+            << Live{"Hello!\n", "press", 0, "Live: Set Official 1"};
         QTest::newRow("preview saved") << Live{"Hello\n", "save", 1, "Live: Set Official 2, 2026.12.06"};
         QTest::newRow("edited preview saved")
             << Live{"Hello\n", "edit and save", -1, "Live: none of the seven"};
         QTest::newRow("caption renamed")
             << Live{"Sent 2001.02.03\r\n", "rename", 1, "Live: Business, 2001.02.03"};
+        QTest::newRow("block ran into the next") << Live{
+            "A\n//ENd\n//START PRIV-2\n", "", 2, "Live: Set Private 1; its block holds \"//START PRIV-2\""};
     }
     void liveMark() {
         QFETCH(Live, live);
@@ -370,6 +378,11 @@ private slots:
         rig.Open();
         if (live.action == "apply") {
             rig.Find<QPushButton>("cmdSet0")->click();
+        } else if (live.action == "press") {
+            QAccessible::queryAccessibleInterface(rig.Find("cmdSet0"))
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::pressAction());
+            QVERIFY(QTest::qWaitFor([&] { return rig.files.files[kTail] == "Hello\n"; }));
         } else if (live.action == "rename") {
             QTimer::singleShot(0, [] {
                 QWidget* options = QApplication::activeModalWidget();
@@ -493,15 +506,47 @@ private slots:
         rig.Open();
         CheckLongCaption(rig.Find<QPushButton>("cmdSet1"), 1);
         // The status line, too, keeps the whole text as its tooltip and fits.
-        const QLabel* status = rig.Find<QLabel>("Label4");
+        QLabel* status = rig.Find<QLabel>("Label4");
         QCOMPARE(status->toolTip(), QStringLiteral("Live: %1, 2001.02.03").arg(kLongCaption));
+        QCOMPARE(AccessibleName(status), status->toolTip());
         QVERIFY(status->text().contains(QChar(0x2026)));
         QVERIFY(status->fontMetrics().horizontalAdvance(status->text()) <= status->width());
         rig.Find<QCheckBox>("chkView")->click();
         rig.Find<QPushButton>("cmdSet1")->click();
         CheckLongCaption(rig.View()->findChild<QPushButton*>("cmdSet"), 1);
+        QCOMPARE(AccessibleName(rig.View()->findChild<QPlainTextEdit*>("txtView")),
+                 QStringLiteral("Preview of %1").arg(kLongCaption));
         // A short caption is shown whole.
         QCOMPARE(rig.Find<QPushButton>("cmdSet0")->text(), QStringLiteral("Set Official 1 (&0)"));
+    }
+
+    // Every control the focus reaches says what it is, in plain words.
+    void everyControlIsNamed() {
+        Rig rig;
+        rig.state.Caption[3] = kLongCaption;
+        rig.Open();
+        QCOMPARE(FocusableNames(rig.window.get()),
+                 (QMap<QString, QString>{{"txtTo", "Tail file (Dest)"},
+                                         {"cmdRefTo", "Choose the tail file"},
+                                         {"txtFrom", "Base file (Source)"},
+                                         {"cmdRefFrom", "Choose the base file"},
+                                         {"cmdSet0", "Set Official 1"},
+                                         {"cmdSet1", "Set Official 2"},
+                                         {"cmdCancel", "Cancel without saving"},
+                                         {"cmdSet2", "Set Private 1"},
+                                         {"cmdSet3", kLongCaption},
+                                         {"cmdSet4", "Set Private 3"},
+                                         {"cmdSet5", "Set Private 4"},
+                                         {"cmdSet6", "Set Private 5"},
+                                         {"cmdSetOpt", "Rename the slot buttons (Option)"},
+                                         {"chkNoMsg", "No success message (No Msg)"},
+                                         {"chkNoStop", "Stay open after a slot (No Stop)"},
+                                         {"cmdExit", "Exit and save the settings"},
+                                         {"chkView", "Preview instead of writing (PreView)"},
+                                         {"chkEdit", "Edit the preview (PreEdit)"}}));
+        // A screen reader names a box after its label: the two must agree.
+        QCOMPARE(AccessibleName(rig.Find("Label1")), QStringLiteral("Tail file (Dest)"));
+        QCOMPARE(AccessibleName(rig.Find("Label2")), QStringLiteral("Base file (Source)"));
     }
 
     void dialogs_data() {

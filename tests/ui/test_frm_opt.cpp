@@ -11,6 +11,7 @@
 
 #include "core/settings.h"
 #include "tests/fakes.h"
+#include "tests/ui/accessible.h"
 #include "tests/ui/tab_order.h"
 #include "ui/frm_opt.h"
 #include "ui/ui_common.h"
@@ -110,7 +111,11 @@ private slots:
             "Set Official 1", "Work",          "",
             "  Home  ",       "Set Private 3", "Weekend with a rather long caption text",
             "Family"};
+        // Named with the whole caption, or the key name where it is blank.
+        const std::array<const char*, kSlotCount> names = {"Set Official 1", "Work",      "PRIV-1", "Home",
+                                                           "Set Private 3",  captions[5], "Family"};
         for (int slot = 0; slot < kSlotCount; ++slot) {
+            QCOMPARE(AccessibleName(rig.buttons[slot]), QString(names[slot]));
             QCOMPARE(rig.buttons[slot]->text(), previews[slot]);
             QCOMPARE(rig.state.Caption[slot], captions[slot]);
             std::string value;
@@ -123,6 +128,9 @@ private slots:
         QVERIFY(previews[5].startsWith("Weekend") && previews[5].endsWith(QString::fromUtf8("\u2026 (&5)")));
         QCOMPARE(rig.buttons[5]->toolTip(), QString(captions[5]));
         QCOMPARE(rig.find("cmdPrev", 5)->toolTip(), QString(captions[5]));
+        // Opened again, the preview of the blank caption reads as its button does.
+        frmOpt again(rig.state, rig.settings, rig.messages, rig.buttons, &rig.main);
+        QCOMPARE(AccessibleName(again.findChild<QPushButton*>("cmdPrev2")), QString("PRIV-1"));
     }
 
     // Captions are kept in the system code page: one it cannot hold is
@@ -161,7 +169,7 @@ private slots:
         // The box keeps what was typed, red and selected, for the user to change.
         QCOMPARE(rig.options->focusWidget(), rig.caption(6));
         QCOMPARE(rig.caption(6)->selectedText(), caption);
-        QCOMPARE(rig.colour(6), QColor(255, 0, 0));
+        QCOMPARE(rig.colour(6), QColor(238, 0, 0));
     }
 
     void captionsTurnRedAtTheFirstEdit() {
@@ -171,9 +179,10 @@ private slots:
             QCOMPARE(rig.find("cmdPrev", slot)->text(), rig.buttons[slot]->text());
         }
         QTest::keyClick(rig.caption(4), Qt::Key_X);
-        QCOMPARE(rig.colour(4), QColor(255, 0, 0));
+        QCOMPARE(rig.colour(4), QColor(238, 0, 0));  // red, deep enough to read on the white box
         QCOMPARE(rig.colour(3), QColor(0, 0, 255));
         QCOMPARE(rig.find("cmdPrev", 4)->text(), QString("Set Private 3x (&4)"));
+        QCOMPARE(AccessibleName(rig.find("cmdPrev", 4)), QString("Set Private 3x"));
         QCOMPARE(rig.find("cmdSet", 6)->text(), QString("PRIV-5 (&G)"));
         QCOMPARE(rig.options->windowTitle() + " / " + rig.find<QLabel>("Label1")->text(),
                  QString("Set Vellicor Option / Set Private Button Caption"));
@@ -182,6 +191,15 @@ private slots:
             QString("cmdSet0 txtUpdate0 cmdSet1 txtUpdate1 cmdSet2 txtUpdate2 cmdSet3 txtUpdate3 cmdSet4 "
                     "txtUpdate4 cmdSet5 txtUpdate5 cmdSet6 txtUpdate6 cmdUpdate cmdCancel"));
         QCOMPARE(rig.buttons[4]->text(), QString("Set Private 3 (&4)"));
+        // Each row's controls name their slot.
+        QMap<QString, QString> names{{"cmdUpdate", "Update the captions"},
+                                     {"cmdCancel", "Cancel without changes"}};
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            const QString key = QString::fromLatin1(kSlotKeyNames[slot]);
+            names.insert(QStringLiteral("cmdSet%1").arg(slot), "Select the caption of " + key);
+            names.insert(QStringLiteral("txtUpdate%1").arg(slot), "Caption of " + key);
+        }
+        QCOMPARE(FocusableNames(rig.options.get()), names);
     }
 };
 

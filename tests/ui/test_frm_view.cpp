@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/tail_engine.h"
 #include "tests/fakes.h"
+#include "tests/ui/accessible.h"
 #include "tests/ui/tab_order.h"
 #include "ui/frm_view.h"
 
@@ -99,6 +100,33 @@ private slots:
         QVERIFY(rig.files.replaceOpens.empty());
     }
 
+    // The box and the slot button are named after the slot at each preview,
+    // with the whole caption, or the key name where the caption is blank.
+    void previewIsNamedAfterItsSlot_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("slotName");
+        QTest::newRow("default") << "Set Private 2"
+                                 << "Set Private 2";
+        QTest::newRow("spaces around") << "  Home  "
+                                       << "Home";
+        QTest::newRow("long") << "Weekend with a rather long caption text"
+                              << "Weekend with a rather long caption text";
+        QTest::newRow("blank") << " "
+                               << "PRIV-2";
+    }
+    void previewIsNamedAfterItsSlot() {
+        QFETCH(QString, caption);
+        QFETCH(QString, slotName);
+        Rig rig("A\r\n");
+        rig.view->PreviewTail(3, true);
+        rig.state.Caption[3] = caption.toStdString();
+        rig.view->PreviewTail(3, true);
+        QCOMPARE(FocusableNames(rig.view), (QMap<QString, QString>{{"txtView", "Preview of " + slotName},
+                                                                   {"cmdClose", "Close the preview"},
+                                                                   {"cmdSave", "Save into the tail file"}}));
+        QCOMPARE(AccessibleName(rig.button("cmdSet")), slotName);
+    }
+
     void enterAndEscPressSaveOnlyWhileShown_data() {
         QTest::addColumn<bool>("preEdit");
         QTest::addColumn<QString>("focus");
@@ -136,13 +164,13 @@ private slots:
     // recorded when it loses the focus and when its close box is used.
     void placedAtItsPositionAndRecordedWhereTheUserLeftIt() {
         Rig rig("A\r\n");
-        rig.state.ViewTop = 1493;  // whole pixels, rounded
-        rig.state.ViewLeft = 2993;
+        rig.state.ViewTop = 2993;  // whole pixels, rounded
+        rig.state.ViewLeft = 1493;
         rig.main.show();
         rig.view->PreviewTail(3, true);
         QVERIFY(QTest::qWaitForWindowActive(rig.view));
         QCOMPARE(QApplication::focusWidget(), rig.text());
-        QCOMPARE(rig.view->pos(), QPoint(200, 100));
+        QCOMPARE(rig.view->pos(), QPoint(100, 200));
         rig.view->move(330, 150);
         rig.view->PreviewTail(3, true);  // shown again: stays where it is
         QCOMPARE(rig.view->pos(), QPoint(330, 150));

@@ -1,0 +1,74 @@
+#include "core/find_tails.h"
+
+#include <algorithm>
+#include <string>
+
+namespace tarnwick {
+namespace {
+
+std::vector<MailTail> TailsOf(const MailConfigFile& file, std::string_view home) {
+    switch (file.kind) {
+        case MailConfigKind::GeckoPrefs:
+            return ReadGeckoPrefs(file.text, file.program);
+        case MailConfigKind::ClawsAccounts:
+            return ReadClawsAccounts(file.text);
+        case MailConfigKind::Muttrc:
+            return ReadMuttrc(file.text, file.program, home);
+        case MailConfigKind::AercAccounts:
+            return ReadAercAccounts(file.text, home);
+        case MailConfigKind::KMailIdentities:
+            return ReadKMailIdentities(file.text, home);
+        case MailConfigKind::PlainSignature:
+            return {{file.program, "default signature file", file.path}};
+    }
+    return {};
+}
+
+std::string TailState(const MailTail& tail, const AppState& state, MailConfigFiles& mail, FileSystem& files) {
+    if (!mail.Exists(tail.path)) {
+        return "missing";
+    }
+    if (!state.Dest.empty() && files.SameFile(tail.path, state.Dest)) {
+        return "exists, the current tail file";
+    }
+    return "exists";
+}
+
+int NothingFound(TextOutput& output) {
+    output.Write("No mail program's tail file was found.\n");
+    return kNoneFoundStatus;
+}
+
+}  // namespace
+
+std::vector<MailTail> FindMailTails(const std::vector<MailConfigFile>& files, std::string_view home) {
+    std::vector<MailTail> found;
+    for (const MailConfigFile& file : files) {
+        for (MailTail& tail : TailsOf(file, home)) {
+            if (std::find(found.begin(), found.end(), tail) == found.end()) {
+                found.push_back(std::move(tail));
+            }
+        }
+    }
+    return found;
+}
+
+int PrintMailTails(const AppState& state, Services& services, TextOutput& output) {
+    if (services.mailFiles == nullptr) {
+        return NothingFound(output);
+    }
+    MailConfigFiles& mail = *services.mailFiles;
+    const std::vector<MailTail> tails = FindMailTails(mail.Read(), mail.HomeFolder());
+    if (tails.empty()) {
+        return NothingFound(output);
+    }
+    std::string text;
+    for (const MailTail& tail : tails) {
+        text += tail.program + '\t' + tail.identity + '\t' + tail.path + '\t' +
+                TailState(tail, state, mail, services.files) + '\n';
+    }
+    output.Write(text);
+    return 0;
+}
+
+}  // namespace tarnwick

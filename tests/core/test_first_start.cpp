@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/first_start.h"
+#include "core/live_slot.h"
+#include "core/startup.h"
+#include "core/tail_engine.h"
+#include "core/text.h"
+#include "tests/fakes.h"
+
+namespace tarnwick {
+namespace {
+
+using namespace tarnwick::testing;
+
+std::string Example() {
+    std::ifstream file(TARNWICK_EXAMPLES "/MailBase.TXT", std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+AppState SlotTable() {
+    AppState state;
+    FillSlotTable(state);
+    return state;
+}
+
+constexpr const char* kTail = "/home/jane/.signature";
+constexpr const char* kBase = "/home/jane/Documents/MailBase.TXT";
+constexpr const char* kSettings = "/home/jane/.config/tarnwick/Tarnwick.ini";
+
+// Files in memory, with the example's slot table.
+struct Rig : FakeServices {
+    AppState state = SlotTable();
+
+    // Applies `slot` from `base` into a fresh tail: what a slot button writes.
+    std::optional<std::string> Applied(const std::string& base, int slot) {
+        files.files["/base"] = base;
+        state.Source = "/base";
+        state.Dest = "/applied";
+        state.NoMsg = "ON";
+        if (!ApplyTail(state, services, slot)) {
+            return std::nullopt;
+        }
+        return files.files["/applied"];
+    }
+};
+
+TEST(KeepTailAsBlock, KeepsTheTailWordForWordAsALiveBlock) {
+    struct Case {
+        const char* name;
+        std::string tail;
+        int slot;
+        bool liveAsItIs;  // the tail, unchanged, reads as the slot
+    };
+    const std::vector<Case> cases = {
+        {"plain lines", "Best,\nJane\n", 2, true},
+        {"CR LF and lone CR ends", "Best,\r\nJane\rExample\r\n", 2, true},
+        {"an empty line inside", "Jane\n\n--\nexample.org\n", 6, true},
+        {"empty lines at the end", "Jane\n\n\n", 3, true},
+        {"spaces and tabs at the ends", "  Jane \t\n\t\n", 4, true},
+        {"text in another script", "ジェーン・エグザンプル\n東京\n", 2, true},
+        {"look-alikes that are text", "%DATE and time\n//ENDING\n//START PRIV-9\n %DATE\n", 2, true},
+        {"into a block that had placeholders", "Sent by Jane\n", 1, true},
+        // The block ends its last line, as every tail it writes does.
+        {"no last line end", "Best,\nJane", 2, false},
+    };
+    const std::string example = Example();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        const std::string key = rig.state.KeyName.at(static_cast<std::size_t>(c.slot));
+        const BlockImport kept = KeepTailAsBlock(example, key, c.tail, "\r\n");
+        ASSERT_TRUE(kept.text) << kept.refusal;
+        EXPECT_EQ(kept.text->find('\n'), kept.text->find("\r\n") + 1) << "line ends as asked";
+
+        std::string lfTail = WithLineEnds(c.tail, "\n");
+        MemoryInputFile file(*kept.text);
+        BaseFileReader reader(file);
+        const SlotScan scan = ScanSlots(reader, rig.state.KeyName, lfTail);
+        EXPECT_EQ(scan.live, c.liveAsItIs ? std::optional<int>(c.slot) : std::nullopt);
+        for (BlockPresence presence : scan.blocks) {
+            EXPECT_EQ(presence, BlockPresence::Found) << "every other block stays whole";
+        }
+
+        if (lfTail.back() != '\n') {
+            lfTail += '\n';
+        }
+        EXPECT_EQ(rig.Applied(*kept.text, c.slot), lfTail);
+        // The example's own slots still give what they gave.
+        const int other = c.slot == 2 ? 3 : 2;
+        EXPECT_EQ(rig.Applied(*kept.text, other), rig.Applied(example, other));
+    }
+}
+
+TEST(KeepTailAsBlock, RefusesWhatCannotBeKeptAsItIs) {
+    struct Case {
+        const char* name;
+        std::string base;
+        std::string tail;
+        std::string refusal;
+    };
+    const std::string example = Example();
+    const auto misread = [](int line, const std::string& what) {
+        return "Line " + std::to_string(line) + " of the tail file would be read as " + what +
+               ", so its text cannot be kept word for word as a block. Edit the tail file, or go on "
+               "without keeping its text.";
+    };
+    const std::vector<Case> cases = {
+        {"an end line", example, "Jane\n  //END \n", misread(2, "the block's end line")},
+        {"a date placeholder", example, "Sent \r\n%DATE\r\n", misread(2, "a date or time placeholder")},
+        {"a time placeholder", example, "%TIME", misread(1, "a date or time placeholder")},
+        {"another slot's start line", example, "a\nb\n //START OFFI-2\n", misread(3, "a block's start line")},
+        {"no start line", "//START OFFI-1\nx\n//END\n", "Jane\n",
+         "The base file has no complete block for PRIV-1."},
+        {"no end line", "//START PRIV-1\nx\n", "Jane\n", "The base file has no complete block for PRIV-1."},
+        {"larger than a block", example, std::string(kBlockSizeLimit, 'a'),
+         "The tail file holds more than 8 MiB, more than a block may hold, so its text cannot be kept."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const BlockImport kept = KeepTailAsBlock(c.base, "PRIV-1", c.tail, "\n");
+        EXPECT_FALSE(kept.text);
+        EXPECT_EQ(kept.refusal, c.refusal);
+    }
+}
+
+TEST(DefaultKeepSlot, IsTheFirstEmptyPrivateBlockElsePrivateOne) {
+    struct Case {
+        const char* name;
+        std::string base;
+        int slot;
+    };
+    const std::vector<Case> cases = {
+        {"the example: every block holds text", Example(), 2},
+        {"an empty block", "//START PRIV-1\nJane\n//END\n//START PRIV-3\n//END\n//START PRIV-4\n//END\n", 4},
+        {"a block of blank lines", "//START PRIV-2\r\n \r\n\t\r\n//END\r\n", 3},
+        {"an empty official block does not count", "//START OFFI-2\n//END\n", 2},
+        {"an empty block without its end line", "//START PRIV-5\n", 2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DefaultKeepSlot(c.base, SlotTable().KeyName), c.slot) << c.name;
+    }
+}
+
+TEST(CarryOutFirstStart, MakesANewBaseOnlyWhereNoFileIs) {
+    struct Case {
+        const char* name;
+        FirstStartPlan plan;
+        std::optional<std::string> tail;
+        std::optional<std::string> baseBefore;
+        std::string message;                   // empty: none
+        std::optional<std::string> baseAfter;  // as written; "example": the example's text
+        bool failCommit = false;
+    };
+    const std::string example = Example();
+    const std::string exampleKeeping = *KeepTailAsBlock(example, "PRIV-2", "Jane\r\n", "\n").text;
+    const std::vector<Case> cases = {
+        {"keeps the tail's text", {kTail, kBase, true, 3}, "Jane\r\n", {}, "", exampleKeeping},
+        {"without keeping", {kTail, kBase, true, {}}, "Jane\n", {}, "", example},
+        {"nothing to keep: no tail yet", {kTail, kBase, true, 3}, {}, {}, "", example},
+        {"nothing to keep: blank tail", {kTail, kBase, true, 3}, " \n\n", {}, "", example},
+        {"a file already there",
+         {kTail, kBase, true, 3},
+         "Jane\n",
+         "mine",
+         BaseFileExistsError(kBase),
+         "mine"},
+        {"a tail that cannot be kept", {kTail, kBase, true, 3}, "%DATE\n", {}, "placeholder", {}},
+        {"an existing base is used as it is", {kTail, kBase, false, 3}, "Jane\n", "mine", "", "mine"},
+        {"an existing base that is not there",
+         {kTail, kBase, false, {}},
+         {},
+         {},
+         InputFileOpenError(kBase, "No such file or directory"),
+         {}},
+        {"no tail chosen", {"", kBase, true, {}}, {}, {}, std::string(kNoTailChosen), {}},
+        {"no base chosen", {kTail, "", false, {}}, "Jane\n", {}, std::string(kNoBaseChosen), {}},
+        {"the tail as base", {kTail, kTail, false, {}}, "Jane\n", {}, std::string(kTailIsBase), {}},
+        {"a failed write",
+         {kTail, kBase, true, {}},
+         {},
+         {},
+         OutputFileWriteError(kBase, "Disk quota exceeded"),
+         {},
+         true},
+        {"the settings file as tail",
+         {kSettings, kBase, true, {}},
+         "[FILES]\n",
+         {},
+         std::string(kTailIsSettings),
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.files.failCommits = c.failCommit;
+        rig.store.location = kSettings;
+        if (c.tail) {
+            rig.files.files[c.plan.tailPath] = *c.tail;
+        }
+        if (c.baseBefore) {
+            rig.files.files[kBase] = *c.baseBefore;
+        }
+        const bool done = CarryOutFirstStart(c.plan, example, rig.state.KeyName, rig.services);
+        EXPECT_EQ(done, c.message.empty());
+        if (c.message.empty()) {
+            EXPECT_TRUE(rig.messages.shown.empty());
+        } else {
+            ASSERT_EQ(rig.messages.shown.size(), 1U);
+            EXPECT_NE(rig.messages.shown[0].text.find(c.message), std::string::npos);
+        }
+        const auto base = rig.files.files.find(kBase);
+        EXPECT_EQ(base != rig.files.files.end() ? std::optional(base->second) : std::nullopt, c.baseAfter);
+        if (c.tail) {
+            EXPECT_EQ(rig.files.files[c.plan.tailPath], *c.tail) << "the tail is only read";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tarnwick
