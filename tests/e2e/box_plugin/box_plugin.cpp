@@ -64,8 +64,8 @@ class BoxPlugin final : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "box_plugin.json")
 public:
-    QObject* create(const QString& key, const QString& specification) override {
-        return new BoxWatch(specification, key == QStringLiteral("answerboxes"));
+    QObject* create(const QString& key, const QString& parameters) override {
+        return new BoxWatch(parameters, key == QStringLiteral("answerboxes"));
     }
 };
 
