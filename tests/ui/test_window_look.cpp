@@ -4,6 +4,7 @@
 // smaller than any window.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,10 +15,12 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
-#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "tests/ui/window_fakes.h"
 #include "ui/colours.h"
@@ -337,20 +340,32 @@ private slots:
     }
 };
 
+// The two screens are named on the command line, where the platform is
+// named also on Windows: wine hands no QT_ variable to the program. The
+// file's path is relative, as a drive's colon would end the platform's name.
 int main(int argc, char** argv) {
-    QTemporaryDir folder;
-    const QString screens = folder.filePath(QStringLiteral("screens.json"));
-    QFile file(screens);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(R"({"screens": [{"name": "laptop", "width": 1280, "height": 900},
-                                   {"name": "small", "x": 1280, "width": 400, "height": 240}]})") < 0) {
+    QTemporaryFile file(QStringLiteral("screens-XXXXXX.json"));
+    if (!file.open() || file.write(R"({"screens": [{"name": "laptop", "width": 1280, "height": 900},
+                                   {"name": "small", "x": 1280, "width": 400, "height": 240}]})") < 0 ||
+        !file.flush()) {
         return 1;
     }
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.toLocal8Bit());
-    QApplication application(argc, argv);
+    QByteArray platform =
+        "offscreen:configfile=" + QDir::current().relativeFilePath(file.fileName()).toLocal8Bit();
+    std::vector<char*> arguments;
+    for (int i = 0; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "-platform" && i + 1 < argc) {
+            ++i;  // replaced by the platform with the two screens
+            continue;
+        }
+        arguments.push_back(argv[i]);
+    }
+    char platformOption[] = "-platform";
+    arguments.insert(arguments.begin() + 1, {platformOption, platform.data()});
+    int count = static_cast<int>(arguments.size());
+    QApplication application(count, arguments.data());
     TestWindowLook test;
-    return QTest::qExec(&test, argc, argv);
+    return QTest::qExec(&test, count, arguments.data());
 }
 
 #include "test_window_look.moc"
