@@ -18,8 +18,13 @@ list(REMOVE_DUPLICATES TARNWICK_RUNTIME_FOLDERS)
 set(TARNWICK_QT_BIN ${qt_bin})
 
 # Sets `variable` to a command (for add_custom_command) that copies into
-# `destination` what `binaries` and `plugins` (Qt plugin targets) need.
+# `destination` what `binaries` and `plugins` (Qt plugin targets) need;
+# stripped of debugging sections when a further argument says STRIP.
 function(tarnwick_windows_runtime_command variable destination binaries plugins)
+  set(strip)
+  if("STRIP" IN_LIST ARGN)
+    set(strip -DSTRIP=${CMAKE_STRIP})
+  endif()
   set(plugin_files)
   foreach(plugin ${plugins})
     list(APPEND plugin_files $<TARGET_FILE:${plugin}>)
@@ -28,6 +33,6 @@ function(tarnwick_windows_runtime_command variable destination binaries plugins)
   string(JOIN "|" binaries ${binaries})
   string(JOIN "|" plugin_files ${plugin_files})
   set(${variable} ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DSEARCH=${search} -DDESTINATION=${destination}
-                  -DBINARIES=${binaries} -DPLUGINS=${plugin_files}
+                  -DBINARIES=${binaries} -DPLUGINS=${plugin_files} ${strip}
                   -P ${PROJECT_SOURCE_DIR}/cmake/copy-windows-runtime.cmake PARENT_SCOPE)
 endfunction()
