@@ -177,6 +177,14 @@ const ReaderCase kReaderCases[] = {
      {{"Signature Type=file", "#Signature Type=file"}},
      {kKMailDesk}},
     {"KMailBrokenHeading", KMail, "kmail-emailidentities", {{"[Identity #2]", "[Identity #2"}}, {kKMailWork}},
+    // How KDE writes a "$", a tab, a backslash and a blank at the end.
+    {"KMailEscapedPaths",
+     KMail,
+     "kmail-emailidentities",
+     {{kKMailWorkFile, R"(Signature File[$e]=$HOME/price $$5\ta\\b.txt\s)"},
+      {"/srv/mail signatures/desk.txt", "$$HOME/x.txt"}},
+     {{"KMail", "Jane Doe <jane@example.org>", "/home/jane/price $5\ta\\b.txt "},
+      {"KMail", "Jane Doe <desk@example.org>", "$HOME/x.txt"}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Excerpts, MailReaderTest, ::testing::ValuesIn(kReaderCases),
