@@ -443,6 +443,18 @@ std::string_view KdeValue(const Group& group, std::string_view key) {
     return {};
 }
 
+// KDE writes a "$" of a path as "$$", so that no variable is read into it.
+std::string KdeDollarsDecoded(std::string_view text) {
+    std::string path;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        path += text[i];
+        if (text[i] == '$' && i + 1 < text.size() && text[i + 1] == '$') {
+            ++i;
+        }
+    }
+    return path;
+}
+
 // A KDE path value with its escapes decoded and a leading $HOME, ${HOME}
 // or ~ made the home folder, as KDE writes paths below the home folder.
 std::string KdeExpanded(std::string_view value, std::string_view home) {
@@ -466,7 +478,8 @@ std::string KdeExpanded(std::string_view value, std::string_view home) {
                 : escaped == 'r' ? '\r'
                                  : escaped;
     }
-    return ExpandHomePath(text, home);
+    // "$$HOME" is a folder named "$HOME", not the home folder.
+    return text.starts_with("$$") ? KdeDollarsDecoded(text) : ExpandHomePath(KdeDollarsDecoded(text), home);
 }
 
 }  // namespace

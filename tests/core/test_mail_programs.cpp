@@ -76,11 +76,9 @@ const MailTail kMuttAnyHook{"mutt", "send-hook .", "/home/jane/sigs/work.txt"};
 const MailTail kMuttClubHook{"mutt", "send-hook ~f club@example.org", "/home/jane/Mail signatures/club.txt"};
 const std::string kMuttSet = "set signature=\"~/sigs/work.txt\"\t# the work signature";
 
-const std::pair<std::string, std::string> kKMailFile{
-    "Signature Enabled=false",
-    "Signature Enabled=true\nSignature Type=file\nSignature File[$e]=$HOME/sigs/work.txt\n"
-    "Email Address=jane@example.org"};
-const MailTail kKMailWork{"KMail", "root <jane@example.org>", "/home/jane/sigs/work.txt"};
+const MailTail kKMailWork{"KMail", "Jane Doe <jane@example.org>", "/home/jane/sigs/work.txt"};
+const MailTail kKMailDesk{"KMail", "Jane Doe <desk@example.org>", "/srv/mail signatures/desk.txt"};
+const std::string kKMailWorkFile = "Signature File[$e]=$HOME/sigs/work.txt";
 
 const MailTail kAercPersonal{"aerc", "Personal", "/home/jane/sigs/personal.txt"};
 const MailTail kAercClub{"aerc", "Club", "/home/jane/Mail signatures/club.txt"};
@@ -166,27 +164,27 @@ const ReaderCase kReaderCases[] = {
      {{"~/sigs/personal.txt", "\"~/sigs/per;sonal.txt\""},
       {"/home/jane/Mail signatures/club.txt", "~/club.txt ; an old one"}},
      {{"aerc", "Personal", "/home/jane/sigs/per;sonal.txt"}, {"aerc", "Club", "/home/jane/club.txt"}}},
-    // KMail: its own default identity, without a signature, then with a file.
-    {"KMailAsWritten", KMail, "kmail-emailidentities", {}, {}},
-    {"KMailFileSignature", KMail, "kmail-emailidentities", {kKMailFile}, {kKMailWork}},
+    // KMail: two file signatures, an inline text and a command.
+    {"KMailAsWritten", KMail, "kmail-emailidentities", {}, {kKMailWork, kKMailDesk}},
     {"KMailSignatureOff",
      KMail,
      "kmail-emailidentities",
-     {kKMailFile, {"Signature Enabled=true", "Signature Enabled=false"}},
-     {}},
+     {{"Signature Enabled=true", "Signature Enabled=false"}},
+     {kKMailDesk}},
     {"KMailCommentedOut",
      KMail,
      "kmail-emailidentities",
-     {kKMailFile, {"Signature Type", "#Signature Type"}},
-     {}},
-    {"KMailSeveralAndBroken",
+     {{"Signature Type=file", "#Signature Type=file"}},
+     {kKMailDesk}},
+    {"KMailBrokenHeading", KMail, "kmail-emailidentities", {{"[Identity #2]", "[Identity #2"}}, {kKMailWork}},
+    // How KDE writes a "$", a tab, a backslash and a blank at the end.
+    {"KMailEscapedPaths",
      KMail,
      "kmail-emailidentities",
-     {kKMailFile,
-      {"[General]",
-       "[Identity #1]\nIdentity=Club\nSignature Type=file\nSignature File=/sigs/club\\s.txt\n"
-       "[Identity #2\nSignature Type=file\nSignature File=/sigs/broken.txt\n[General]"}},
-     {{"KMail", "Club", "/sigs/club .txt"}, kKMailWork}},
+     {{kKMailWorkFile, R"(Signature File[$e]=$HOME/price $$5\ta\\b.txt\s)"},
+      {"/srv/mail signatures/desk.txt", "$$HOME/x.txt"}},
+     {{"KMail", "Jane Doe <jane@example.org>", "/home/jane/price $5\ta\\b.txt "},
+      {"KMail", "Jane Doe <desk@example.org>", "$HOME/x.txt"}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Excerpts, MailReaderTest, ::testing::ValuesIn(kReaderCases),
