@@ -166,6 +166,11 @@ private slots:
         if (o.tailText) {
             QCOMPARE(files.files[tailPath], *o.tailText);  // only read
         }
+        const std::vector<std::string> foundPaths = {kFoundTail, kOtherTail};
+        for (const FileDialogRequest& asked : dialogs.asked) {
+            const bool offers = asked.title == "Tail File for Vellicor" && !o.noneFound;
+            QCOMPARE(asked.shortcuts, offers ? foundPaths : std::vector<std::string>{});
+        }
         QCOMPARE(files.files[kOldBase], std::string("//START PRIV-1\nmine\n//END\n"));
         if (o.accepted) {
             QCOMPARE(dialog.Plan().tailPath, tailPath);
