@@ -19,7 +19,8 @@
 
 namespace {
 
-// The tail files the mail programs read, as the start-up dialog offers them.
+// The tail files the mail programs read, as the start-up dialog and the tail
+// file's dialog offer them.
 std::vector<tarnwick::TailCandidate> FoundTails(tarnwick::Services& services) {
     std::vector<tarnwick::TailCandidate> found;
     if (services.mailFiles == nullptr) {

@@ -1,6 +1,7 @@
 #include "core/live_commands.h"
 
 #include "core/tail_engine.h"
+#include "core/text.h"
 
 namespace tarnwick {
 namespace {
@@ -148,9 +149,7 @@ int PrintSlotText(AppState& state, Services& services, std::optional<int> slot, 
         return 1;
     }
     // As the tail file would end: a last line that is not empty gets its line end.
-    if (!text->empty() && !text->ends_with('\n')) {
-        *text += '\n';
-    }
+    EndLastLine(*text);
     output.Write(*text);
     return 0;
 }

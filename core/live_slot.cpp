@@ -210,8 +210,12 @@ bool FeedNextLine(BaseFileReader& base, std::vector<SlotTrack>& tracks, std::str
 }  // namespace
 
 SlotScan ScanSlots(BaseFileReader& base, const std::array<std::string, 8>& keyNames, std::string_view tail) {
-    // A tail saved again with other line ends still compares equal.
-    const std::string lfTail = WithLineEnds(tail, "\n");
+    // A tail saved again with other line ends still compares equal, and so
+    // does one whose last line has lost its line end, as a hand-written
+    // signature often has: an expansion always ends its last line. Only the
+    // line end may be missing, not an empty last line as well.
+    std::string lfTail = WithLineEnds(tail, "\n");
+    EndLastLine(lfTail);
     std::vector<SlotTrack> tracks;
     tracks.reserve(kSlotCount);
     for (int slot = 0; slot < kSlotCount; ++slot) {

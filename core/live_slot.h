@@ -1,6 +1,7 @@
 // Which slot the tail file holds: the one whose block, expanded from the
 // base file as it is now, gives the tail's text, wherever the dates and
-// times differ and whatever its line ends are.
+// times differ, whatever its line ends are, and whether or not its last line
+// has its line end.
 #pragma once
 
 #include <array>

@@ -141,6 +141,9 @@ struct FileDialogRequest {
     std::string initialName;
     std::string defaultExtension;  // without the dot; empty for none
     bool mustExist = false;
+    // Files to offer at hand beside the folders, such as the tail files that
+    // the mail programs read; a dialog shows what its kind allows of them.
+    std::vector<std::string> shortcuts;
 };
 
 class FileDialogs {

@@ -19,6 +19,12 @@ std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
     return converted;
 }
 
+void EndLastLine(std::string& text) {
+    if (!text.empty() && !text.ends_with('\n')) {
+        text += '\n';
+    }
+}
+
 std::string_view TrimSpaces(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) {

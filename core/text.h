@@ -40,6 +40,10 @@ inline bool IsLineEnd(char c) {
 // `lineEnd`.
 std::string WithLineEnds(std::string_view text, std::string_view lineEnd);
 
+// Gives the last line of an LF-ended text its LF where it has none; an empty
+// text has no line to end.
+void EndLastLine(std::string& text);
+
 // Removes the ASCII space at both ends; tabs and other blanks stay.
 std::string_view TrimSpaces(std::string_view text);
 

@@ -403,6 +403,7 @@ void frmMain::cmdRefTo_Click() {
     request.initialFolder = FolderOf(state_.Dest);
     request.initialName = "Vellicor.TXT";
     request.defaultExtension = "TXT";
+    request.shortcuts = TailPaths(FoundTails());
     const std::string chosen = services_.dialogs.Ask(request);
     if (!chosen.empty()) {
         state_.Dest = chosen;
@@ -411,13 +412,16 @@ void frmMain::cmdRefTo_Click() {
     }
 }
 
+std::vector<TailCandidate> frmMain::FoundTails() const {
+    return services_.findTails ? services_.findTails() : std::vector<TailCandidate>{};
+}
+
 bool frmMain::NothingSetUp() const {
     return state_.Dest.empty() && state_.Source.empty();
 }
 
 void frmMain::OpenFirstStart() {
-    frmStart start(state_, services_.core, services_.dialogs,
-                   services_.findTails ? services_.findTails() : std::vector<TailCandidate>{}, this);
+    frmStart start(state_, services_.core, services_.dialogs, FoundTails(), this);
     if (start.exec() != QDialog::Accepted) {
         return;
     }

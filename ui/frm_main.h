@@ -55,6 +55,9 @@ private:
     void cmdExit_Click();
     void cmdCancel_Click();
     void SaveSettings();
+    // The tail files the mail programs read, looked up now: a dialog that
+    // offers them opens later than the window and should see them as they are.
+    std::vector<TailCandidate> FoundTails() const;
     // Marks the button of the slot the tail file holds and names it in the
     // status line, and watches the tail and base files for the next change.
     void ShowLiveSlot();

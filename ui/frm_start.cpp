@@ -73,6 +73,16 @@ QString TailStateText(const TailReading& tail) {
 
 }  // namespace
 
+std::vector<std::string> TailPaths(const std::vector<TailCandidate>& found) {
+    std::vector<std::string> paths;
+    for (const TailCandidate& candidate : found) {
+        if (std::find(paths.begin(), paths.end(), candidate.path) == paths.end()) {
+            paths.push_back(candidate.path);
+        }
+    }
+    return paths;
+}
+
 std::string ExampleBaseText() {
     InitExampleResource();
     QFile file(QStringLiteral(":/examples/MailBase.TXT"));
@@ -227,6 +237,7 @@ void frmStart::cmdRefTail_Click() {
     request.save = true;  // the tail may not be there yet
     request.title = "Tail File for Vellicor";
     request.filter = kTailFilter;
+    request.shortcuts = TailPaths(found_);
     const std::string current = ToLocal(Trimmed(txtTail_));
     request.initialFolder = FolderOf(current);
     if (!current.empty()) {

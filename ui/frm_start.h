@@ -28,8 +28,13 @@ struct TailCandidate {
     std::string path;
 };
 
-// Finds the tail files the mail programs read; called each time the dialog opens.
+// Finds the tail files the mail programs read; called each time a dialog that
+// offers them opens.
 using TailFinder = std::function<std::vector<TailCandidate>()>;
+
+// The paths of `found`, each once, in their order: what a tail file dialog
+// offers as shortcuts. Several identities often share one file.
+std::vector<std::string> TailPaths(const std::vector<TailCandidate>& found);
 
 // The example base file with all seven slots, as the program carries it.
 std::string ExampleBaseText();

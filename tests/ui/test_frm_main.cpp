@@ -90,6 +90,8 @@ struct Positions {
 struct Dialog {
     bool tail;
     QString before, folder, answer;
+    QStringList found = {};      // the tail files the mail programs read
+    QStringList shortcuts = {};  // what the dialog is asked to offer of them
 };
 // The tail on file at the start, what is done then, and what shows after.
 struct Live {
@@ -552,9 +554,17 @@ private slots:
     void dialogs_data() {
         QTest::addColumn<Dialog>("d");
         const QString home = QDir::homePath() + (QDir::homePath().endsWith('/') ? "" : "/");
-        QTest::newRow("base: Windows path, chosen") << Dialog{false, "C:\\M\\B.TXT", "C:\\M\\", "/p/B.TXT"};
+        QTest::newRow("base: Windows path, chosen")
+            << Dialog{false, "C:\\M\\B.TXT", "C:\\M\\", "/p/B.TXT", {"/home/u/.signature"}};
         QTest::newRow("base: none yet: home, cancelled") << Dialog{false, "", home, ""};
-        QTest::newRow("tail: POSIX path, chosen") << Dialog{true, "/home/u/T.TXT", "/home/u/", "/p/T.TXT"};
+        // Two identities that share a file offer it once.
+        QTest::newRow("tail: POSIX path, chosen, found files offered")
+            << Dialog{true,
+                      "/home/u/T.TXT",
+                      "/home/u/",
+                      "/p/T.TXT",
+                      {"/home/u/.signature", "/tb/sig.txt", "/home/u/.signature"},
+                      {"/home/u/.signature", "/tb/sig.txt"}};
         QTest::newRow("tail: bare name, cancelled") << Dialog{true, "Vellicor.TXT", "", ""};
     }
     void dialogs() {
@@ -565,7 +575,17 @@ private slots:
         // Only the chosen file completes a pair in which OFFI-1 is live.
         rig.files.files[kTail] = rig.files.files["/p/T.TXT"] = "Hello\n";
         rig.files.files["/p/B.TXT"] = rig.files.files[kBase];
+        int lookUps = 0;
+        rig.services.findTails = [&] {
+            ++lookUps;
+            std::vector<TailCandidate> found;
+            for (const QString& path : d.found) {
+                found.push_back({"mutt", path.toStdString()});
+            }
+            return found;
+        };
         rig.Open();
+        QCOMPARE(lookUps, 0);  // the window opens without reading the mail programs' settings
         QLineEdit* box = rig.Find<QLineEdit>(d.tail ? "txtTo" : "txtFrom");
         box->setText(QStringLiteral("/typed/x.TXT"));  // the dialog starts from the state
         rig.dialogs.answer = d.answer.toStdString();
@@ -581,6 +601,12 @@ private slots:
         QCOMPARE(request.initialName, std::string(d.tail ? "Vellicor.TXT" : "MailBase.TXT"));
         QCOMPARE(request.defaultExtension, std::string(d.tail ? "TXT" : ""));
         QCOMPARE(request.mustExist, !d.tail);
+        QCOMPARE(lookUps, int(d.tail));
+        std::vector<std::string> shortcuts;
+        for (const QString& path : d.shortcuts) {
+            shortcuts.push_back(path.toStdString());
+        }
+        QCOMPARE(request.shortcuts, shortcuts);
         QCOMPARE(path, (d.answer.isEmpty() ? d.before : d.answer).toStdString());
         QCOMPARE(box->text(), d.answer.isEmpty() ? QStringLiteral("/typed/x.TXT") : d.answer);
         QCOMPARE(MarkedSlots(rig), d.answer.isEmpty() ? QList<int>{} : QList<int>{0});

@@ -166,6 +166,11 @@ private slots:
         if (o.tailText) {
             QCOMPARE(files.files[tailPath], *o.tailText);  // only read
         }
+        const std::vector<std::string> foundPaths = {kFoundTail, kOtherTail};
+        for (const FileDialogRequest& asked : dialogs.asked) {
+            const bool offers = asked.title == "Tail File for Vellicor" && !o.noneFound;
+            QCOMPARE(asked.shortcuts, offers ? foundPaths : std::vector<std::string>{});
+        }
         QCOMPARE(files.files[kOldBase], std::string("//START PRIV-1\nmine\n//END\n"));
         if (o.accepted) {
             QCOMPARE(dialog.Plan().tailPath, tailPath);
@@ -192,14 +197,16 @@ private slots:
         }
     }
 
-    // No settings file, the window, the dialog, a slot applied, and the old
-    // signature back with one more press: all on real files.
+    // No settings file, the window, the dialog, the kept slot live at once, a
+    // slot applied, and the old signature back with one more press: all on
+    // real files.
     void firstStartEndToEnd() {
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
         const QString tail = folder.filePath(QStringLiteral(".signature"));
         const QString base = folder.filePath(QStringLiteral("MailBase.TXT"));
-        const std::string signature = "-- \r\nJane Example\r\n\r\n";
+        // Written by hand: no line end after its last line.
+        const std::string signature = "-- \r\nJane Example\r\n\r\nexample.org";
         WriteAll(tail, signature);
 
         NativeFileSystem files;
@@ -253,7 +260,7 @@ private slots:
         QCOMPARE(ReadAll(tail), std::string("Cheers,\nJane\n\nWritten on 2026.12.07, 09:30:00\n"));
         QCOMPARE(kept->accessibleDescription(), QString());
         kept->click();
-        QCOMPARE(ReadAll(tail), std::string("-- \nJane Example\n\n"));
+        QCOMPARE(ReadAll(tail), std::string("-- \nJane Example\n\nexample.org\n"));
         QCOMPARE(kept->accessibleDescription(), QStringLiteral("live"));
         QVERIFY(messages.shown.empty());
     }
