@@ -404,7 +404,9 @@ TEST_F(NativeFileSystemTest, FailedOpensSayWhy) {
             const bool opened =
                 reading ? files.OpenForReading(path) != nullptr : files.OpenForReplacing(path) != nullptr;
             const std::string given = opened ? std::string() : files.FailureReason();
-            wrong += given != reason ? path + ": " + given + "\n" : "";
+            if (given != reason) {
+                wrong.append(path).append(": ").append(given).append("\n");
+            }
         }
         return wrong;
     });
@@ -486,7 +488,9 @@ TEST_F(ProfileFileTest, SettingsFileLocation) {
         for (const auto& [folder, xdg, expected] : cases) {
             xdg == "unset" ? ::unsetenv("XDG_CONFIG_HOME") : ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
             const std::string path = SettingsFilePath(folder, installed);
-            wrong += path != expected ? folder + " " + xdg + ": " + path + "\n" : "";
+            if (path != expected) {
+                wrong.append(folder).append(" ").append(xdg).append(": ").append(path).append("\n");
+            }
         }
         return wrong;
     });
