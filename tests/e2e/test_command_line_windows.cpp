@@ -190,8 +190,6 @@ TEST_F(WindowsCommandLineTest, SlotsAndOptionsWriteWithTheSystemLineEnd) {
                     HasSubstr(
                         "\r\nPRIV-2 Set Private 2: block found\r\nPRIV-3 Set Private 3: block found\r\n")),
               ""},
-             {"status, a live slot", "--status", 0, "PRIV-2 Set Private 2\r\n" + files, "", std::nullopt,
-              kPriv2Tail},
              {"status, an old date and LF ends", "--status", 0,
               "PRIV-3 Set Private 3, 2001.02.03\r\n" + files, "", std::nullopt, "Sent 2001.02.03\n"},
              {"refresh", "--refresh", 0, "", "", redated, dated},
