@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -117,6 +118,16 @@ long long BytesWritten(pid_t process) {
     }
     io >> count;
     return io ? count : -1;
+}
+
+// The local date as the program writes it.
+std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char date[16];
+    ::localtime_r(&now, &local);
+    std::strftime(date, sizeof date, "%Y.%m.%d", &local);
+    return date;
 }
 
 class CommandLineTest : public ::testing::Test {
@@ -294,6 +305,12 @@ TEST_F(CommandLineTest, SlotIsAppliedAndNomsgSilencesTheMessage) {
     ExpectRun({"slot", {"  priv-2  "}, 0, success, "", kPriv2Tail});
     ExpectRun({"NOMSG", {"PRIV-2", "NOMSG"}, 0, "", "", kPriv2Tail});
     ExpectRun({"one argument", {"pRiV-2 nOmSg"}, 0, "", "", kPriv2Tail});
+    // Read after the run as well, which may cross midnight.
+    const auto today = ::testing::Truly([before = Today()](const std::string& out) {
+        return out == "Sent " + before + "\n" || out == "Sent " + Today() + "\n";
+    });
+    const std::string dated = "//START PRIV-2\r\nSent \r\n%DATE\r\n//END\r\n";
+    ExpectRun({"the system clock's date", {"--print", "priv-2"}, 0, today, "", std::nullopt, dated});
     const std::string line = RandomBytes(3u << 20, false);  // longer than a read block
     const std::string block = "//START PRIV-2\n" + line + "\r\n//END\n";
     ExpectRun({"random bytes in a long line", {"PRIV-2", "NOMSG"}, 0, "", "", line + "\n", block});
