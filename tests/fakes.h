@@ -195,14 +195,17 @@ public:
     int ends = 0;
 };
 
-// The core's services over the fakes above, writing LF line ends.
+// The core's services over the fakes above, writing LF line ends unless
+// told otherwise.
 struct FakeServices {
+    explicit FakeServices(std::string_view lineEnd = "\n")
+        : services{messages, clock, files, settings, lineEnd} {}
     RecordingMessages messages;
     FixedClock clock{LocalTime{2026, 12, 7, 9, 30, 0}};
     MemoryFileSystem files;
     MemoryProfileStore store;
     Settings settings{store, "\n"};
-    Services services{messages, clock, files, settings, "\n"};
+    Services services;
 };
 
 // Mail programs' configuration files held in memory; a tail file exists

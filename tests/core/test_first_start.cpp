@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +10,7 @@
 #include "core/tail_engine.h"
 #include "core/text.h"
 #include "tests/fakes.h"
+#include "tests/file_helpers.h"
 
 namespace tarnwick {
 namespace {
@@ -19,10 +18,7 @@ namespace {
 using namespace tarnwick::testing;
 
 std::string Example() {
-    std::ifstream file(TARNWICK_EXAMPLES "/MailBase.TXT", std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return ReadAll(TARNWICK_EXAMPLES "/MailBase.TXT");
 }
 
 AppState SlotTable() {
@@ -149,50 +145,36 @@ TEST(DefaultKeepSlot, IsTheFirstEmptyPrivateBlockElsePrivateOne) {
 TEST(CarryOutFirstStart, MakesANewBaseOnlyWhereNoFileIs) {
     struct Case {
         const char* name;
-        FirstStartPlan plan;
+        std::string tailPath;
+        std::string basePath;
+        bool newBase;
+        std::optional<int> keepSlot;
         std::optional<std::string> tail;
         std::optional<std::string> baseBefore;
         std::string message;                   // empty: none
-        std::optional<std::string> baseAfter;  // as written; "example": the example's text
+        std::optional<std::string> baseAfter;  // as written
         bool failCommit = false;
     };
     const std::string example = Example();
     const std::string exampleKeeping = *KeepTailAsBlock(example, "PRIV-2", "Jane\r\n", "\n").text;
+    const auto none = std::nullopt;
     const std::vector<Case> cases = {
-        {"keeps the tail's text", {kTail, kBase, true, 3}, "Jane\r\n", {}, "", exampleKeeping},
-        {"without keeping", {kTail, kBase, true, {}}, "Jane\n", {}, "", example},
-        {"nothing to keep: no tail yet", {kTail, kBase, true, 3}, {}, {}, "", example},
-        {"nothing to keep: blank tail", {kTail, kBase, true, 3}, " \n\n", {}, "", example},
-        {"a file already there",
-         {kTail, kBase, true, 3},
-         "Jane\n",
-         "mine",
-         BaseFileExistsError(kBase),
-         "mine"},
-        {"a tail that cannot be kept", {kTail, kBase, true, 3}, "%DATE\n", {}, "placeholder", {}},
-        {"an existing base is used as it is", {kTail, kBase, false, 3}, "Jane\n", "mine", "", "mine"},
-        {"an existing base that is not there",
-         {kTail, kBase, false, {}},
-         {},
-         {},
-         InputFileOpenError(kBase, "No such file or directory"),
-         {}},
-        {"no tail chosen", {"", kBase, true, {}}, {}, {}, std::string(kNoTailChosen), {}},
-        {"no base chosen", {kTail, "", false, {}}, "Jane\n", {}, std::string(kNoBaseChosen), {}},
-        {"the tail as base", {kTail, kTail, false, {}}, "Jane\n", {}, std::string(kTailIsBase), {}},
-        {"a failed write",
-         {kTail, kBase, true, {}},
-         {},
-         {},
-         OutputFileWriteError(kBase, "Disk quota exceeded"),
-         {},
-         true},
-        {"the settings file as tail",
-         {kSettings, kBase, true, {}},
-         "[FILES]\n",
-         {},
-         std::string(kTailIsSettings),
-         {}},
+        {"keeps the tail's text", kTail, kBase, true, 3, "Jane\r\n", none, "", exampleKeeping},
+        {"without keeping", kTail, kBase, true, none, "Jane\n", none, "", example},
+        {"nothing to keep: no tail yet", kTail, kBase, true, 3, none, none, "", example},
+        {"nothing to keep: blank tail", kTail, kBase, true, 3, " \n\n", none, "", example},
+        {"a file already there", kTail, kBase, true, 3, "Jane\n", "mine", BaseFileExistsError(kBase), "mine"},
+        {"a tail that cannot be kept", kTail, kBase, true, 3, "%DATE\n", none, "placeholder", none},
+        {"an existing base is used as it is", kTail, kBase, false, 3, "Jane\n", "mine", "", "mine"},
+        {"an existing base that is not there", kTail, kBase, false, none, none, none,
+         InputFileOpenError(kBase, "No such file or directory"), none},
+        {"no tail chosen", "", kBase, true, none, none, none, std::string(kNoTailChosen), none},
+        {"no base chosen", kTail, "", false, none, "Jane\n", none, std::string(kNoBaseChosen), none},
+        {"the tail as base", kTail, kTail, false, none, "Jane\n", none, std::string(kTailIsBase), none},
+        {"a failed write", kTail, kBase, true, none, none, none,
+         OutputFileWriteError(kBase, "Disk quota exceeded"), none, true},
+        {"the settings file as tail", kSettings, kBase, true, none, "[FILES]\n", none,
+         std::string(kTailIsSettings), none},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -200,13 +182,13 @@ TEST(CarryOutFirstStart, MakesANewBaseOnlyWhereNoFileIs) {
         rig.files.failCommits = c.failCommit;
         rig.store.location = kSettings;
         if (c.tail) {
-            rig.files.files[c.plan.tailPath] = *c.tail;
+            rig.files.files[c.tailPath] = *c.tail;
         }
         if (c.baseBefore) {
             rig.files.files[kBase] = *c.baseBefore;
         }
-        const bool done = CarryOutFirstStart(c.plan, example, rig.state.KeyName, rig.services);
-        EXPECT_EQ(done, c.message.empty());
+        const FirstStartPlan plan{c.tailPath, c.basePath, c.newBase, c.keepSlot};
+        EXPECT_EQ(CarryOutFirstStart(plan, example, rig.state.KeyName, rig.services), c.message.empty());
         if (c.message.empty()) {
             EXPECT_TRUE(rig.messages.shown.empty());
         } else {
@@ -216,7 +198,7 @@ TEST(CarryOutFirstStart, MakesANewBaseOnlyWhereNoFileIs) {
         const auto base = rig.files.files.find(kBase);
         EXPECT_EQ(base != rig.files.files.end() ? std::optional(base->second) : std::nullopt, c.baseAfter);
         if (c.tail) {
-            EXPECT_EQ(rig.files.files[c.plan.tailPath], *c.tail) << "the tail is only read";
+            EXPECT_EQ(rig.files.files[c.tailPath], *c.tail) << "the tail is only read";
         }
     }
 }

@@ -69,17 +69,15 @@ TEST(IniWrite, ChangesOnlyWhatItMust) {
         {"new section, unended last line", "[T]", "K", "[T]\n[S]\nK=v\n"},
         {"byte-order mark alone", kBom, "K", kBom + "[S]\nK=v\n"},
         {"first of two sections", "K=0\n[S]\n[S]\nK=1\n", "K", "K=0\n[S]\nK=v\n[S]\nK=1\n"},
+        // A value already there leaves the text as it was.
+        {"same value", "[S]\nK=v", "K", "[S]\nK=v"},
+        {"same value, quoted", "[s]\r\nk = 'v' \r\n", "K", "[s]\r\nk = 'v' \r\n"},
+        {"same value, double quotes", "[S]\nK=\"v\"\r", "K", "[S]\nK=\"v\"\r"},
     };
     for (const IniCase& c : cases) {
         EXPECT_EQ(IniWrite(c.text, "S", c.key, "v", "\n"), c.expected) << c.name;
     }
     EXPECT_EQ(IniWrite("", "S", "K", "'v'", "\r\n"), "[S]\r\nK=\"'v'\"\r\n");
-}
-
-TEST(IniWrite, ValueAlreadyThereLeavesTheTextAsItWas) {
-    for (const std::string text : {"[S]\nK=v", "[s]\r\nk = 'v' \r\n", "[S]\nK=\"v\"\r"}) {
-        EXPECT_EQ(IniWrite(text, "S", "K", "v", "\n"), text);
-    }
     EXPECT_EQ(IniWrite("[S]\nK=\n", "S", "K", "", "\n"), "[S]\nK=\n");
 }
 

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "core/settings.h"
 #include "core/startup.h"
@@ -13,73 +16,52 @@
 namespace tarnwick {
 namespace {
 
-using testing::FixedClock;
-using testing::MemoryFileSystem;
 using testing::MemoryMailFiles;
-using testing::MemoryProfileStore;
 using testing::RecordedMessage;
 using testing::RecordingMessages;
 using testing::RecordingOutput;
 
-struct CommandLineCase {
-    const char* name;
-    const char* text;
-    std::optional<int> slot;
-    bool noMsg;
-    CommandOption option = CommandOption::None;
-};
-void PrintTo(const CommandLineCase& c, std::ostream* out) {
-    *out << '"' << c.text << '"';
+// Anything but exactly one space and NOMSG shows the message; only a key
+// name as the first word selects a slot, upper-cased as ASCII only (a dotless
+// i is no "I"); a first word starting with "--" is an option, spelled exactly.
+TEST(ParseCommandLine, PicksSlotMessageFlagAndOption) {
+    using enum CommandOption;
+    const std::tuple<const char*, std::optional<int>, bool, CommandOption> cases[] = {
+        {"", std::nullopt, false, None},
+        {"OFFI-1", 0, false, None},
+        {"  priv-2  ", 3, false, None},
+        {"PRIV-5", 6, false, None},
+        {"PRIV-2 NOMSG", 3, true, None},
+        {"PRIV-2 NoMsg  ", 3, true, None},
+        {"PRIV-2  NOMSG", 3, false, None},
+        {"PRIV-2 NOMSG X", 3, false, None},
+        {"PRIV-2\tNOMSG", std::nullopt, false, None},
+        {"PRIV-8", std::nullopt, false, None},
+        {"OFFI-1NOMSG", std::nullopt, false, None},
+        {"NOMSG PRIV-2", std::nullopt, false, None},
+        {"PRIV-", std::nullopt, false, None},
+        {"offı-1", std::nullopt, false, None},
+        {" --help ", std::nullopt, false, Help},
+        {"--version PRIV-2", std::nullopt, false, Version},
+        {"--HELP", std::nullopt, false, Unknown},
+        {"--PRIV-2", std::nullopt, false, Unknown},
+        {"--status", std::nullopt, false, Status},
+        {"--refresh NOMSG", std::nullopt, false, Refresh},
+        {"--list", std::nullopt, false, List},
+        {"--print", std::nullopt, false, Print},
+        {"--print  priv-2 NOMSG", 3, false, Print},  // the key in any case, NOMSG ignored
+        {"-h", std::nullopt, false, None},
+        {"PRIV-2 --help", 3, false, None},
+    };
+    for (const auto& [text, slot, noMsg, option] : cases) {
+        const CommandLine command = ParseCommandLine(text);
+        EXPECT_EQ(command.slot, slot) << '"' << text << '"';
+        EXPECT_EQ(command.noMsg, noMsg) << '"' << text << '"';
+        EXPECT_EQ(command.option, option) << '"' << text << '"';
+    }
 }
 
-class ParseCommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
-
-TEST_P(ParseCommandLineTest, PicksSlotAndMessageFlag) {
-    const CommandLineCase& c = GetParam();
-    const CommandLine command = ParseCommandLine(c.text);
-    EXPECT_EQ(command.slot, c.slot);
-    EXPECT_EQ(command.noMsg, c.noMsg);
-    EXPECT_EQ(command.option, c.option);
-}
-
-const CommandLineCase kForms[] = {
-    {"Empty", "", std::nullopt, false},
-    {"FirstSlot", "OFFI-1", 0, false},
-    {"SpacesAround", "  priv-2  ", 3, false},
-    {"LastSlot", "PRIV-5", 6, false},
-    {"Nomsg", "PRIV-2 NOMSG", 3, true},
-    {"NomsgThenSpaces", "PRIV-2 NoMsg  ", 3, true},
-    // Anything but exactly one space and NOMSG shows the message.
-    {"TwoSpacesBeforeNomsg", "PRIV-2  NOMSG", 3, false},
-    {"WordAfterNomsg", "PRIV-2 NOMSG X", 3, false},
-    {"TabBeforeNomsg", "PRIV-2\tNOMSG", std::nullopt, false},
-    // Only a key name as the first word selects a slot.
-    {"NoSuchSlot", "PRIV-8", std::nullopt, false},
-    {"NomsgWithoutSpace", "OFFI-1NOMSG", std::nullopt, false},
-    {"NomsgFirst", "NOMSG PRIV-2", std::nullopt, false},
-    {"KeyCutShort", "PRIV-", std::nullopt, false},
-    // Upper-casing is ASCII only: a dotless i is no "I".
-    {"DotlessI", "offı-1", std::nullopt, false},
-    // A first word starting with "--" is an option, spelled exactly.
-    {"Help", " --help ", std::nullopt, false, CommandOption::Help},
-    {"VersionThenSlot", "--version PRIV-2", std::nullopt, false, CommandOption::Version},
-    {"HelpUpperCase", "--HELP", std::nullopt, false, CommandOption::Unknown},
-    {"DashesBeforeSlot", "--PRIV-2", std::nullopt, false, CommandOption::Unknown},
-    {"Status", "--status", std::nullopt, false, CommandOption::Status},
-    {"RefreshNomsg", "--refresh NOMSG", std::nullopt, false, CommandOption::Refresh},
-    {"List", "--list", std::nullopt, false, CommandOption::List},
-    {"PrintLive", "--print", std::nullopt, false, CommandOption::Print},
-    {"PrintKeyAnyCaseNoMsgIgnored", "--print  priv-2 NOMSG", 3, false, CommandOption::Print},
-    {"OneDash", "-h", std::nullopt, false},
-    {"OptionAfterSlot", "PRIV-2 --help", 3, false},
-};
-
-INSTANTIATE_TEST_SUITE_P(Forms, ParseCommandLineTest, ::testing::ValuesIn(kForms),
-                         [](const ::testing::TestParamInfo<CommandLineCase>& info) {
-                             return std::string(info.param.name);
-                         });
-
-class MainTest : public ::testing::Test {
+class MainTest : public ::testing::Test, public testing::FakeServices {
 protected:
     int RunMain(std::string_view commandLine) {
         Services services{messages, clock, files, settings, "\n", mailFiles, &console};
@@ -95,12 +77,7 @@ protected:
 
     void WriteSettings(std::string text) { store.text = std::move(text); }
 
-    RecordingMessages messages;
     RecordingMessages console;  // what must never become a box
-    FixedClock clock{LocalTime{2003, 1, 11, 6, 2, 30}};
-    MemoryFileSystem files;
-    MemoryProfileStore store;
-    Settings settings{store, "\n"};
     RecordingOutput output;
     AppState state;
     int windowShown = 0;
@@ -109,46 +86,37 @@ protected:
 };
 
 // Without a display, a first word that is no key name cannot mean the main
-// window either.
+// window either. No regular expressions: GoogleTest's Windows build knows
+// only simple ones.
 TEST_F(MainTest, HelpVersionAndUnknownWordsNeedNoSettings) {
-    struct Case {
-        const char* commandLine;
-        int status;
-        ::testing::Matcher<std::string> output;
-        std::vector<RecordedMessage> shown;
-        bool hasDisplay = true;
-    };
-    const std::string keys =
-        " is not a slot key.\r\nThe slot keys are OFFI-1 OFFI-2 PRIV-1 PRIV-2 PRIV-3 PRIV-4 PRIV-5, in any "
-        "case.\r\nSee tarnwick --help.";
     using ::testing::AllOf;
     using ::testing::EndsWith;
     using ::testing::HasSubstr;
+    using ::testing::IsEmpty;
     using ::testing::StartsWith;
-    // No regular expressions: GoogleTest's Windows build knows only simple ones.
-    const std::vector<Case> cases = {
-        {"--help",
-         0,
-         AllOf(StartsWith("Usage:\n  tarnwick "), HasSubstr("Tarnwick.ini"), EndsWith("\n")),
-         {}},
-        {"--version", 0, AllOf(StartsWith("tarnwick "), HasSubstr("."), EndsWith("\n")), {}},
-        {"--status-of PRIV-2",
-         2,
-         ::testing::IsEmpty(),
-         {{"Unknown option --status-of. See tarnwick --help.", MessageKind::Error}}},
-        {"  priv-9 NOMSG", 2, ::testing::IsEmpty(), {{"\"priv-9\"" + keys, MessageKind::Error}}, false},
-        {"help", 2, ::testing::IsEmpty(), {{"\"help\"" + keys, MessageKind::Error}}, false},
-        {"--help", 0, StartsWith("Usage:"), {}, false},
+    const std::string keys =
+        " is not a slot key.\r\nThe slot keys are OFFI-1 OFFI-2 PRIV-1 PRIV-2 PRIV-3 PRIV-4 PRIV-5, in any "
+        "case.\r\nSee tarnwick --help.";
+    // The command line, whether there is a display, the status, the output
+    // and the error shown (empty: none).
+    const std::tuple<const char*, bool, int, ::testing::Matcher<std::string>, std::string> cases[] = {
+        {"--help", true, 0,
+         AllOf(StartsWith("Usage:\n  tarnwick "), HasSubstr("Tarnwick.ini"), EndsWith("\n")), ""},
+        {"--version", true, 0, AllOf(StartsWith("tarnwick "), HasSubstr("."), EndsWith("\n")), ""},
+        {"--status-of PRIV-2", true, 2, IsEmpty(), "Unknown option --status-of. See tarnwick --help."},
+        {"  priv-9 NOMSG", false, 2, IsEmpty(), "\"priv-9\"" + keys},
+        {"help", false, 2, IsEmpty(), "\"help\"" + keys},
+        {"--help", false, 0, StartsWith("Usage:"), ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.commandLine);
+    for (const auto& [commandLine, display, status, written, error] : cases) {
+        SCOPED_TRACE(commandLine);
         output.written.clear();
         messages.shown.clear();
-        store.loads = 0;
-        hasDisplay = c.hasDisplay;
-        EXPECT_EQ(RunMain(c.commandLine), c.status);
-        EXPECT_THAT(output.written, c.output);
-        EXPECT_EQ(messages.shown, c.shown);
+        hasDisplay = display;
+        EXPECT_EQ(RunMain(commandLine), status);
+        EXPECT_THAT(output.written, written);
+        using Shown = std::vector<RecordedMessage>;
+        EXPECT_EQ(messages.shown, error.empty() ? Shown() : Shown({{error, MessageKind::Error}}));
         EXPECT_EQ(store.loads, 0);
         EXPECT_EQ(windowShown, 0);
         EXPECT_TRUE(files.readOpens.empty());
@@ -164,55 +132,45 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         "//START PRIV-4\n" +
         std::string(kBlockSizeLimit + 1, 'x') + "\n//END\n//START PRIV-5\nB\n";
     const std::string oldTail = "Sent 2001.02.03 04:05:06\r\n";
+    const std::string edited = "Sent 2001.02.03 04:05:06 \n";
     const std::string none =
         "The tail file holds none of the seven slots: it was edited or written by something else.";
+    const std::string noTail = "The tail file holds nothing: there is no tail file yet.\n";
     const std::string fileLines = "Base file: base\nTail file: tail\n";
+    const std::string list =
+        "OFFI-1 Set Official 1: block found\n"
+        "OFFI-2 Set Official 2: block found, but it holds the start line of another slot, \"//START "
+        "PRIV-3\": is an end line mistyped?\n"
+        "PRIV-1 Set Private 1: no block: no start line\nPRIV-2 Weekend: block found\n"
+        "PRIV-3 Set Private 3: block found\nPRIV-4 Set Private 4: no block: larger than 8 MiB\n"
+        "PRIV-5 Set Private 5: no block: no end line\nBase file: base\n";
+    const std::string priv2Now = "Sent 2026.12.07 09:30:00\n";
+    using enum MessageKind;
     struct Case {
         const char* commandLine;
         std::optional<std::string> tail;  // none: no tail file
         int status;
         std::string output;
-        std::vector<RecordedMessage> shown;
-        std::optional<std::string> tailAfter;
+        std::vector<RecordedMessage> shown = {};
         std::vector<RecordedMessage> onConsole = {};
+        std::optional<std::string> rewritten = {};  // the tail written; none: the tail stays
     };
-    const std::string priv2Now = "Sent 2003.01.11 06:02:30\n";
     const std::vector<Case> cases = {
-        {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n" + fileLines, {}, oldTail},
-        {"--status", "A\n", 0, "OFFI-1 Set Official 1\n" + fileLines, {}, "A\n"},
-        {"--status",
-         "Sent 2001.02.03 04:05:06 \n",
-         3,
-         none + "\n" + fileLines,
-         {},
-         "Sent 2001.02.03 04:05:06 \n"},
-        {"--status",
-         std::nullopt,
-         3,
-         "The tail file holds nothing: there is no tail file yet.\n" + fileLines,
-         {},
-         std::nullopt},
-        {"--refresh", oldTail, 0, "", {}, "Sent 2003.01.11 06:02:30\n"},
-        {"--refresh", "B\n", 3, "", {{none + " Nothing was written.", MessageKind::Warning}}, "B\n"},
-        {"--list",
-         "B\n",
-         0,
-         "OFFI-1 Set Official 1: block found\n"
-         "OFFI-2 Set Official 2: block found, but it holds the start line of another slot, \"//START "
-         "PRIV-3\": is an end line mistyped?\n"
-         "PRIV-1 Set Private 1: no block: no start line\nPRIV-2 Weekend: block found\n"
-         "PRIV-3 Set Private 3: block found\nPRIV-4 Set Private 4: no block: larger than 8 MiB\n"
-         "PRIV-5 Set Private 5: no block: no end line\nBase file: base\n",
-         {},
-         "B\n"},
+        {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n" + fileLines},
+        {"--status", "A\n", 0, "OFFI-1 Set Official 1\n" + fileLines},
+        {"--status", edited, 3, none + "\n" + fileLines},
+        {"--status", std::nullopt, 3, noTail + fileLines},
+        {"--refresh", oldTail, 0, "", {}, {}, priv2Now},
+        {"--refresh", "B\n", 3, "", {{none + " Nothing was written.", Warning}}},
+        {"--list", "B\n", 0, list},
         // --print writes no file and reports only on the console.
-        {"--print priv-2", "B\n", 0, priv2Now, {}, "B\n"},
-        {"--print", oldTail, 0, priv2Now, {}, oldTail},
-        {"--print OFFI-1 NOMSG", std::nullopt, 0, "A\n", {}, std::nullopt},
-        {"--print PRIV-3", "B\n", 0, "", {}, "B\n"},
-        {"--print", "B\n", 3, "", {}, "B\n", {{none + " Nothing was printed.", MessageKind::Warning}}},
-        {"--print PRIV-5", "B\n", 1, "", {}, "B\n", {{EndNotFoundError(), MessageKind::Error}}},
-        {"--print PRIV-9", "B\n", 2, "", {}, "B\n", {{NotASlotKeyError("PRIV-9"), MessageKind::Error}}},
+        {"--print priv-2", "B\n", 0, priv2Now},
+        {"--print", oldTail, 0, priv2Now},
+        {"--print OFFI-1 NOMSG", std::nullopt, 0, "A\n"},
+        {"--print PRIV-3", "B\n", 0, ""},
+        {"--print", "B\n", 3, "", {}, {{none + " Nothing was printed.", Warning}}},
+        {"--print PRIV-5", "B\n", 1, "", {}, {{EndNotFoundError(), Error}}},
+        {"--print PRIV-9", "B\n", 2, "", {}, {{NotASlotKeyError("PRIV-9"), Error}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.commandLine) + " " + ::testing::PrintToString(c.tail));
@@ -229,7 +187,7 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         EXPECT_EQ(messages.shown, c.shown);
         EXPECT_EQ(console.shown, c.onConsole);
         EXPECT_EQ(files.files.contains("tail") ? std::optional(files.files["tail"]) : std::nullopt,
-                  c.tailAfter);
+                  c.rewritten ? c.rewritten : c.tail);
         EXPECT_EQ(windowShown, 0);
         EXPECT_EQ(store.stores, 0);
     }

@@ -38,59 +38,54 @@ Expansion Expand(const std::string& base, std::size_t blockSize, Clock& clock,
     return {expansion.outcome, completed, expansion.unfinished};
 }
 
-// The clock says a second to midnight, then morning: each placeholder reads it once.
-TEST(ExpandTailBlock, JoinsPlaceholdersAndFindsTheBlock) {
+// The clock says a second to midnight, then morning: each placeholder reads
+// it once. The limit: the real one (kReal), or ten bytes of text, a line end
+// counting as one; end lines of up to ten bytes are found even when no room
+// is left.
+TEST(ExpandTailBlock, JoinsPlaceholdersFindsTheBlockAndKeepsToTheLimit) {
     using enum TailOutcome;
-    const std::pair<std::string, Expansion> cases[] = {
-        {"//START K\nDate: \n%DATE\n (\n%TIME\n)\n//END\n", {Complete, {}, "Date: 2003.01.11 (06:02:30)"}},
-        {"//START K\n//END", {Complete, {}, ""}},
-        {"//START K\nA\n\nB\n//END", {Complete, {"A", ""}, "B"}},
-        {"//START K\nA\n\n//END", {Complete, {"A"}, ""}},
-        {"//START K\n%DATE\n\nNext\n//END", {Complete, {"2003.01.11"}, "Next"}},
-        {"//START K\n%DATE\n%TIME\n//END", {Complete, {}, "2003.01.1106:02:30"}},
+    constexpr std::size_t kReal = kBlockSizeLimit;
+    const std::tuple<std::size_t, std::string, Expansion> cases[] = {
+        {kReal,
+         "//START K\nDate: \n%DATE\n (\n%TIME\n)\n//END\n",
+         {Complete, {}, "Date: 2003.01.11 (06:02:30)"}},
+        {kReal, "//START K\n//END", {Complete, {}, ""}},
+        {kReal, "//START K\nA\n\nB\n//END", {Complete, {"A", ""}, "B"}},
+        {kReal, "//START K\nA\n\n//END", {Complete, {"A"}, ""}},
+        {kReal, "//START K\n%DATE\n\nNext\n//END", {Complete, {"2003.01.11"}, "Next"}},
+        {kReal, "//START K\n%DATE\n%TIME\n//END", {Complete, {}, "2003.01.1106:02:30"}},
         // Only the exact placeholder lines are placeholders; spaces are kept.
-        {"//START K\n %DATE\n%DATE \n%date\n  A  \n//END",
+        {kReal,
+         "//START K\n %DATE\n%DATE \n%date\n  A  \n//END",
          {Complete, {" %DATE", "%DATE ", "%date"}, "  A  "}},
         // The end line may carry spaces, nothing else.
-        {"//START K\n//END x\n\t//END\n//end\n  //END  \nlater", {Complete, {"//END x", "\t//END"}, "//end"}},
+        {kReal,
+         "//START K\n//END x\n\t//END\n//end\n  //END  \nlater",
+         {Complete, {"//END x", "\t//END"}, "//end"}},
         // Text before the block, other blocks and their end lines are ignored;
         // inside the block a start line is ordinary text.
-        {"//END\n//START J\nx\n//END\n  //START K \n//START K\nA\n//END\n//START K\nB\n//END",
+        {kReal,
+         "//END\n//START J\nx\n//END\n  //START K \n//START K\nA\n//END\n//START K\nB\n//END",
          {Complete, {"//START K"}, "A"}},
-        {"//START K\nA\nB", {EndNotFound, {"A"}, "B"}},
-        {"//START K\r\n", {StartNotFound, {}, ""}},
-    };
-    for (const auto& [base, expected] : cases) {
-        for (const std::size_t blockSize : {std::size_t{3}, BaseFileReader::kDefaultBlockSize}) {
-            FixedClock clock({kMidnight, kMorning});
-            EXPECT_EQ(Expand(base, blockSize, clock), expected)
-                << ::testing::PrintToString(base) << " block " << blockSize;
-        }
-    }
-}
-
-// Ten bytes of text, a line end counting as one; end lines of up to ten
-// bytes are found even when no room is left.
-TEST(ExpandTailBlock, RefusesABlockThatExpandsBeyondTheLimit) {
-    using enum TailOutcome;
-    const std::pair<std::string, Expansion> cases[] = {
-        {"//START K\n1234567890\n//END", {Complete, {}, "1234567890"}},
-        {"//START K\n1234\n12345\n  //END  ", {Complete, {"1234"}, "12345"}},
-        {"//START K\n12345678901\n//END", {TooLarge, {}, ""}},
-        {"//START K\n1234\n123456\n//END", {TooLarge, {}, ""}},
-        {"//START K\n%DATE\n//END", {Complete, {}, "2003.01.11"}},
-        {"//START K\n%DATE\n%TIME\n//END", {TooLarge, {}, ""}},
-        {"//START K\n%DATE\n\nx\n//END", {TooLarge, {}, ""}},
+        {kReal, "//START K\nA\nB", {EndNotFound, {"A"}, "B"}},
+        {kReal, "//START K\r\n", {StartNotFound, {}, ""}},
+        {10, "//START K\n1234567890\n//END", {Complete, {}, "1234567890"}},
+        {10, "//START K\n1234\n12345\n  //END  ", {Complete, {"1234"}, "12345"}},
+        {10, "//START K\n12345678901\n//END", {TooLarge, {}, ""}},
+        {10, "//START K\n1234\n123456\n//END", {TooLarge, {}, ""}},
+        {10, "//START K\n%DATE\n//END", {Complete, {}, "2003.01.11"}},
+        {10, "//START K\n%DATE\n%TIME\n//END", {TooLarge, {}, ""}},
+        {10, "//START K\n%DATE\n\nx\n//END", {TooLarge, {}, ""}},
         // Longer than the limit, an end line is no way out: what was read of
         // it looks like one.
-        {"//START K\n1\n//END      \n", {TooLarge, {}, ""}},
-        {"//START K\n1\n //END        x\n//END", {TooLarge, {}, ""}},
+        {10, "//START K\n1\n//END      \n", {TooLarge, {}, ""}},
+        {10, "//START K\n1\n //END        x\n//END", {TooLarge, {}, ""}},
     };
-    for (const auto& [base, expected] : cases) {
+    for (const auto& [limit, base, expected] : cases) {
         for (const std::size_t blockSize : {std::size_t{3}, BaseFileReader::kDefaultBlockSize}) {
-            FixedClock clock(kMorning);
-            EXPECT_EQ(Expand(base, blockSize, clock, 10), expected)
-                << ::testing::PrintToString(base) << " block " << blockSize;
+            FixedClock clock({kMidnight, kMorning});
+            EXPECT_EQ(Expand(base, blockSize, clock, limit), expected)
+                << ::testing::PrintToString(base) << " block " << blockSize << " limit " << limit;
         }
     }
 }
@@ -117,28 +112,19 @@ struct Fault {
 
 // A tail operation with every service faked; the base file holds one block
 // for PRIV-2 and the tail file an old tail.
-struct Harness {
-    explicit Harness(const Fault& fault = {}, std::string_view lineEnd = "\n")
-        : services{messages, clock, files, settings, lineEnd} {
+struct Harness : FakeServices {
+    explicit Harness(const Fault& fault = {}, std::string_view lineEnd = "\n") : FakeServices(lineEnd) {
         FillSlotTable(state);
         state.Source = fault.source;
         state.Dest = fault.dest;
         state.NoMsg = "OF";
-        files.files["base.txt"] = fault.base;
-        files.files["tail.txt"] = "old tail\n";
-        files.files["Tarnwick.ini"] = "[FILES]\n";
+        files.files = {{"base.txt", fault.base}, {"tail.txt", "old tail\n"}, {"Tarnwick.ini", "[FILES]\n"}};
         store.location = "Tarnwick.ini";
         files.failOpenReplacing = fault.failOpen;
         files.readFailAfter = fault.readFailAfter;
         files.writesAllowed = fault.writesAllowed;
         files.failCommits = fault.failCommit;
     }
-    RecordingMessages messages;
-    FixedClock clock{kMorning};
-    MemoryFileSystem files;
-    MemoryProfileStore store;
-    Settings settings{store};
-    Services services;
     AppState state;
 };
 
@@ -161,7 +147,7 @@ TEST(ApplyTail, WritesTheBlockWithTheGivenLineEndAndShowsSuccessOnlyForOF) {
         h.state.Caption[kPriv2] = "Home";
         EXPECT_TRUE(ApplyTail(h.state, h.services, kPriv2));
         const std::string e(lineEnd);
-        EXPECT_EQ(h.files.files["tail.txt"], "Regards" + e + "Sent 2003.01.11" + e + "Bye" + e);
+        EXPECT_EQ(h.files.files["tail.txt"], "Regards" + e + "Sent 2026.12.07" + e + "Bye" + e);
         EXPECT_EQ(h.messages.shown, noMsg == "OF" ? success : Messages{}) << noMsg;
     }
     Harness h({.base = "//START PRIV-2\nA\n\n//END\n"});  // an empty unfinished line is dropped

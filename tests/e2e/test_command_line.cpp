@@ -34,8 +34,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::AnyOf;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
-using ::testing::MatchesRegex;
+using ::testing::Matcher;
 using ::testing::Not;
 using ::testing::StartsWith;
 
@@ -119,6 +118,16 @@ long long BytesWritten(pid_t process) {
     }
     io >> count;
     return io ? count : -1;
+}
+
+// The local date as the program writes it.
+std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char date[16];
+    ::localtime_r(&now, &local);
+    std::strftime(date, sizeof date, "%Y.%m.%d", &local);
+    return date;
 }
 
 class CommandLineTest : public ::testing::Test {
@@ -225,79 +234,139 @@ protected:
                 ReadAll(errPath), usage.ru_maxrss};
     }
 
+    // A run from the prepared folder and what it must give. With no tail
+    // given, no file in the folder may change; else only the tail, and no
+    // temporary file is left. No run may take much memory.
+    struct Case {
+        std::string name;
+        std::vector<std::string> arguments;
+        int status;
+        Matcher<std::string> out;
+        Matcher<std::string> err;
+        std::optional<std::string> tail = {};
+        std::string base = kBase;
+        std::string source = "base.txt";
+        std::string dest = "tail.txt";
+        bool unprivileged = false;
+        std::string settings = {};  // instead of the prepared ones; empty: those
+    };
+    // A run of PRIV-2 that fails with status 1 and changes nothing.
+    static Case Failure(std::string name, Matcher<std::string> err, std::string base = kBase,
+                        std::string source = "base.txt", std::string dest = "tail.txt",
+                        bool unprivileged = false, std::string settings = {}) {
+        Case c{std::move(name), {"PRIV-2"}, 1, "", std::move(err)};
+        c.base = std::move(base);
+        c.source = std::move(source);
+        c.dest = std::move(dest);
+        c.unprivileged = unprivileged;
+        c.settings = std::move(settings);
+        return c;
+    }
+    void ExpectRun(const Case& c) {
+        SCOPED_TRACE(c.name);
+        Prepare(c.base, c.dest, c.source);
+        if (!c.settings.empty()) {
+            WriteSettings(c.settings);
+        }
+        std::map<std::string, std::string> before = Snapshot();
+        const RunResult result = Run(c.arguments, c.unprivileged);
+        EXPECT_EQ(result.status, c.status) << result;
+        EXPECT_THAT(result.out, c.out);
+        EXPECT_THAT(result.err, c.err);
+        EXPECT_LT(result.peakKiB, 64 * 1024);
+        std::map<std::string, std::string> after = Snapshot();
+        if (c.tail) {
+            EXPECT_EQ(ReadAll(Path(c.dest)), *c.tail);
+            before.erase(Path(c.dest));
+            after.erase(Path(c.dest));
+        }
+        EXPECT_EQ(after, before);
+    }
+
+    std::string RandomBytes(std::size_t size, bool lineEnds) {
+        std::string bytes(size, '\0');
+        std::generate(bytes.begin(), bytes.end(), [&] {
+            const auto byte = static_cast<char>(random_() & 0xff);
+            return lineEnds || (byte != '\r' && byte != '\n') ? byte : 'x';
+        });
+        return bytes;
+    }
+
     std::string root_;
     std::string work_;
     std::string display_;  // DISPLAY for the runs; none when empty
     // More variables for the runs.
     std::vector<std::pair<std::string, std::string>> environment_;
+    std::mt19937 random_{20240601};
 };
 
 TEST_F(CommandLineTest, SlotIsAppliedAndNomsgSilencesTheMessage) {
     const std::string success = "Set Vellicor: information: Set Vellicor for [ Weekend ].\n";
-    for (const auto& [arguments, out] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"  priv-2  "}, success}, {{"PRIV-2", "NOMSG"}, ""}, {{"pRiV-2 nOmSg"}, ""}}) {
-        SCOPED_TRACE(::testing::PrintToString(arguments));
-        Prepare();
-        const std::string settings = State(Path("Tarnwick.ini"));
-        const RunResult result = Run(arguments);
-        EXPECT_EQ(result.status, 0) << result;
-        EXPECT_EQ(result.out, out);
-        EXPECT_EQ(result.err, "");
-        EXPECT_EQ(ReadAll(Path("tail.txt")), kPriv2Tail);
-        EXPECT_EQ(State(Path("Tarnwick.ini")), settings);
-        EXPECT_EQ(Snapshot().size(), 3u);  // no temporary file left
-    }
+    ExpectRun({"slot", {"  priv-2  "}, 0, success, "", kPriv2Tail});
+    ExpectRun({"NOMSG", {"PRIV-2", "NOMSG"}, 0, "", "", kPriv2Tail});
+    ExpectRun({"one argument", {"pRiV-2 nOmSg"}, 0, "", "", kPriv2Tail});
+    // Read after the run as well, which may cross midnight.
+    const auto today = ::testing::Truly([before = Today()](const std::string& out) {
+        return out == "Sent " + before + "\n" || out == "Sent " + Today() + "\n";
+    });
+    const std::string dated = "//START PRIV-2\r\nSent \r\n%DATE\r\n//END\r\n";
+    ExpectRun({"the system clock's date", {"--print", "priv-2"}, 0, today, "", std::nullopt, dated});
+    const std::string line = RandomBytes(3u << 20, false);  // longer than a read block
+    const std::string block = "//START PRIV-2\n" + line + "\r\n//END\n";
+    ExpectRun({"random bytes in a long line", {"PRIV-2", "NOMSG"}, 0, "", "", line + "\n", block});
     Prepare();
     EXPECT_EQ(Run({"PRIV-2"}, false, {}, true).status, 0) << "a success message nobody reads is no failure";
     EXPECT_EQ(ReadAll(Path("tail.txt")), kPriv2Tail);
 }
 
-std::string Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    char date[16];
-    ::localtime_r(&now, &local);
-    std::strftime(date, sizeof date, "%Y.%m.%d", &local);
-    return date;
-}
-
+// Among them a base file that never ends or holds a huge block, which must
+// cost neither unbounded time nor memory, and a tail that is the base or the
+// settings file in any spelling.
 TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
     const std::string notFound = "Set Vellicor: error: INPUT SOURCE ERROR !!!\nNOT FOUND - ";
     const std::string inputOpen = "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : ";
     const std::string outputOpen = "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : ";
-    struct Case {
-        std::string name;
-        std::string base;
-        std::string source;
-        std::string dest;
-        bool unprivileged;
-        std::string err;
+    const auto sameAs = [&](const std::string& dest, const char* file) {
+        return Failure(dest, outputOpen + dest + "\nThe tail file is the " + file + " file.\n", kBase,
+                       "base.txt", dest);
     };
+    const std::string longName(5000, 't');
     const std::vector<Case> cases = {
-        {"no start line", "//START PRIV-1\nx\n//END\n", "base.txt", "tail.txt", false,
-         notFound + "//START PRIV-2\n"},
-        {"no end line", "//START PRIV-2\nA\nB\n", "base.txt", "tail.txt", false, notFound + "//END\n"},
-        {"missing base file", kBase, "none", "tail.txt", false,
-         inputOpen + Path("none") + "\nNo such file or directory\n"},
-        {"no base file chosen", kBase, "", "tail.txt", false, inputOpen + "\nNo base file is chosen.\n"},
-        {"base file is a folder", kBase, "locked", "tail.txt", false,
-         inputOpen + Path("locked") + "\nIs a directory\n"},
-        {"no tail file chosen", kBase, "base.txt", "", false, outputOpen + "\nNo tail file is chosen.\n"},
-        {"tail is a folder", kBase, "base.txt", "locked", false,
-         outputOpen + Path("locked") + "\nIs a directory\n"},
-        {"tail folder missing", kBase, "base.txt", "none/t", false,
-         outputOpen + Path("none/t") + "\nNo such file or directory\n"},
+        Failure("no start line", notFound + "//START PRIV-2\n", "//START PRIV-1\nx\n//END\n"),
+        Failure("missing base file", inputOpen + Path("none") + "\nNo such file or directory\n", kBase,
+                "none"),
         // Reported as it is, never cut into the name of another file.
-        {"tail path too long", kBase, "base.txt", std::string(5000, 't'), false,
-         outputOpen + Path(std::string(5000, 't')) + "\nFile name too long\n"},
-        {"new tail in a read-only folder", kBase, "base.txt", "locked/t", true,
-         outputOpen + Path("locked/t") + "\nPermission denied\n"},
-        {"read-only tail", kBase, "base.txt", "read-only.txt", true,
-         outputOpen + Path("read-only.txt") + "\nPermission denied\n"},
-        {"tail in a read-only folder, no end line", "//START PRIV-2\nA\nB\n", "base.txt", "locked/tail.txt",
-         true, notFound + "//END\n"},
-        {"device refuses the write", kBase, "base.txt", "/dev/full", false,
-         "Set Vellicor: warning: OUTPUT FILE WRITE ERROR !!!\nFILE : /dev/full\nNo space left on device\n"},
+        Failure("tail path too long", outputOpen + Path(longName) + "\nFile name too long\n", kBase,
+                "base.txt", longName),
+        Failure("new tail in a read-only folder", outputOpen + Path("locked/t") + "\nPermission denied\n",
+                kBase, "base.txt", "locked/t", true),
+        Failure("read-only tail", outputOpen + Path("read-only.txt") + "\nPermission denied\n", kBase,
+                "base.txt", "read-only.txt", true),
+        Failure("tail in a read-only folder, no end line", notFound + "//END\n", "//START PRIV-2\nA\nB\n",
+                "base.txt", "locked/tail.txt", true),
+        Failure(
+            "device refuses the write",
+            "Set Vellicor: warning: OUTPUT FILE WRITE ERROR !!!\nFILE : /dev/full\nNo space left on device\n",
+            kBase, "base.txt", "/dev/full"),
+        Failure("endless device",
+                inputOpen + "/dev/zero\nNot a regular file (a device, a pipe or a socket)\n", kBase,
+                "/dev/zero"),
+        Failure("huge block",
+                "Set Vellicor: error: INPUT SOURCE ERROR !!!\nBLOCK LARGER THAN 8 MiB - //START PRIV-2\n",
+                kBase, root_ + "/huge.txt"),
+        Failure("random base file", StartsWith("Set Vellicor: "), RandomBytes(1 << 20, true)),
+        Failure("no line end at all", StartsWith("Set Vellicor: "), RandomBytes(3u << 20, false)),
+        Failure("random settings file", StartsWith("Set Vellicor: "), kBase, "base.txt", "tail.txt", false,
+                RandomBytes(4096, true)),
+        sameAs(Path("base.txt"), "base"),
+        sameAs(Path("link"), "base"),
+        sameAs(Path("hard"), "base"),
+        sameAs(work_ + "/./base.txt", "base"),
+        sameAs(work_ + "/sub/../base.txt", "base"),
+        sameAs(work_ + "//base.txt", "base"),
+        sameAs(Path("Tarnwick.ini"), "settings"),
+        sameAs(Path("settings-link"), "settings"),
+        sameAs(work_ + "/sub/../Tarnwick.ini", "settings"),
     };
     fs::create_directory(Path("locked"));
     WriteAll(Path("locked/tail.txt"), kOldTail);
@@ -307,79 +376,27 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
     ::chmod(Path("locked").c_str(), 0555);
     WriteAll(Path("read-only.txt"), kOldTail);
     ::chmod(Path("read-only.txt").c_str(), 0444);
+    fs::create_directory(Path("sub"));
+    WriteAll(Path("base.txt"), kBase);
+    ASSERT_EQ(::symlink("base.txt", Path("link").c_str()), 0);
+    ASSERT_EQ(::link(Path("base.txt").c_str(), Path("hard").c_str()), 0);
+    ASSERT_EQ(::symlink("Tarnwick.ini", Path("settings-link").c_str()), 0);
+    // 300 MB of one line inside the block, as a sparse file that costs no
+    // disk, outside the folder whose every file is compared.
+    WriteAll(root_ + "/huge.txt", "//START PRIV-2\n");
+    ASSERT_EQ(::truncate((root_ + "/huge.txt").c_str(), off_t{300} << 20), 0);
+    std::ofstream(root_ + "/huge.txt", std::ios::binary | std::ios::app) << "\n//END\n";
     std::string skipped;
     for (const Case& c : cases) {
         if (c.unprivileged && !CanRunUnprivileged(work_)) {
             skipped += " [" + c.name + "]";
             continue;
         }
-        SCOPED_TRACE(c.name);
-        Prepare(c.base, c.dest, c.source);
-        const auto before = Snapshot();
-        const std::string destBefore = State(Path(c.dest));
-        const RunResult result = Run({"PRIV-2"}, c.unprivileged);
-        EXPECT_EQ(result.status, 1) << result;
-        EXPECT_EQ(result.err, c.err);
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(Snapshot(), before);
-        EXPECT_EQ(State(Path(c.dest)), destBefore);
+        ExpectRun(c);
     }
     if (!skipped.empty()) {
         GTEST_SKIP() << "cannot run without write permission:" << skipped;
     }
-}
-
-TEST_F(CommandLineTest, TailNamingTheBaseOrTheSettingsFileIsRefusedInEverySpelling) {
-    Prepare();
-    fs::create_directory(Path("sub"));
-    ASSERT_EQ(::symlink("base.txt", Path("link").c_str()), 0);
-    ASSERT_EQ(::link(Path("base.txt").c_str(), Path("hard").c_str()), 0);
-    ASSERT_EQ(::symlink("Tarnwick.ini", Path("settings-link").c_str()), 0);
-    for (const std::string& dest : {Path("base.txt"), Path("link"), Path("hard"), work_ + "/./base.txt",
-                                    work_ + "/sub/../base.txt", work_ + "//base.txt", Path("Tarnwick.ini"),
-                                    Path("settings-link"), work_ + "/sub/../Tarnwick.ini"}) {
-        SCOPED_TRACE(dest);
-        WriteSettings("[FILES]\nDEST=" + dest + "\nSOURCE=" + Path("base.txt") + "\n");
-        const auto before = Snapshot();
-        const RunResult result = Run({"PRIV-2"});
-        EXPECT_EQ(result.status, 1) << result;
-        const bool settings =
-            dest.find("ini") != std::string::npos || dest.find("settings") != std::string::npos;
-        EXPECT_EQ(result.err, "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : " + dest +
-                                  "\nThe tail file is the " + (settings ? "settings" : "base") + " file.\n");
-        EXPECT_EQ(Snapshot(), before);
-    }
-}
-
-// A base file that never ends or holds a huge block costs neither unbounded
-// time nor memory.
-TEST_F(CommandLineTest, BaseFileIsReadInBoundedTimeAndMemory) {
-    const std::string inputOpen = "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : ";
-    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
-    const int writer = ::open(Path("fifo").c_str(), O_RDWR | O_CLOEXEC);  // a writer that stays
-    ASSERT_GE(writer, 0);
-    // 300 MB of one line inside the block, as a sparse file that costs no disk.
-    WriteAll(Path("huge.txt"), "//START PRIV-2\n");
-    const off_t lineEnd = off_t{300} << 20;
-    ASSERT_EQ(::truncate(Path("huge.txt").c_str(), lineEnd), 0);
-    std::ofstream(Path("huge.txt"), std::ios::binary | std::ios::app) << "\n//END\n";
-    // The base file and the whole message; the run fails and the tail stays.
-    for (const auto& [source, err] : std::vector<std::pair<std::string, std::string>>{
-             {"/dev/zero", inputOpen + "/dev/zero\nNot a regular file (a device, a pipe or a socket)\n"},
-             {Path("fifo"),
-              inputOpen + Path("fifo") + "\nNot a regular file (a device, a pipe or a socket)\n"},
-             {Path("huge.txt"),
-              "Set Vellicor: error: INPUT SOURCE ERROR !!!\nBLOCK LARGER THAN 8 MiB - //START PRIV-2\n"},
-         }) {
-        SCOPED_TRACE(source);
-        Prepare(kBase, "tail.txt", source);
-        const RunResult result = Run({"PRIV-2", "NOMSG"});
-        EXPECT_EQ(result.status, 1) << result;
-        EXPECT_EQ(result.err, err);
-        EXPECT_EQ(ReadAll(Path("tail.txt")), kOldTail);
-        EXPECT_LT(result.peakKiB, 64 * 1024);
-    }
-    ::close(writer);
 }
 
 // Killed at any point while it writes a large block, the program leaves the
@@ -415,120 +432,22 @@ TEST_F(CommandLineTest, KilledWhileWritingLeavesTheOldOrTheNewTailAndNothingElse
     }
 }
 
-// Help and version print with or without a display, even one that cannot be
-// reached; window mode without a display ends at once, and a first word that
-// is no key name is reported as such.
-TEST_F(CommandLineTest, HelpAndVersionPrintAndWindowModeNeedsADisplay) {
-    struct Case {
-        std::vector<std::string> arguments;
-        std::string display;
-        int status;
-        std::string out;  // how it starts
-        std::string err;  // what it holds
-    };
-    for (const Case& c : std::vector<Case>{
-             {{"--help"}, "", 0, "Usage:\n", ""},
-             {{"--help"}, ":97", 0, "Usage:\n", ""},
-             {{"--version"}, "", 0, "tarnwick " TARNWICK_VERSION "\n", ""},
-             {{"--version"}, ":97", 0, "tarnwick " TARNWICK_VERSION "\n", ""},
-             {{}, "", 2, "", "display"},
-             {{"PRIV-8"},
-              "",
-              2,
-              "",
-              "Set Vellicor: error: \"PRIV-8\" is not a slot key.\nThe slot keys are OFFI-1 "},
-             {{"hello", "PRIV-2"}, "", 2, "", "\"hello\" is not a slot key.\n"},
-             {{"hello"}, "", 2, "", "PRIV-4 PRIV-5, in any case.\nSee tarnwick --help.\n"},
-         }) {
-        SCOPED_TRACE(::testing::PrintToString(c.arguments) + " DISPLAY=" + c.display);
-        Prepare();
-        const auto before = Snapshot();
-        display_ = c.display;
-        const RunResult result = Run(c.arguments);
-        EXPECT_EQ(result.status, c.status) << result;
-        EXPECT_THAT(result.out, StartsWith(c.out));
-        EXPECT_THAT(result.err,
-                    c.err.empty() ? ::testing::Matcher<std::string>(IsEmpty()) : HasSubstr(c.err));
-        EXPECT_EQ(Snapshot(), before);
-    }
-}
-
-// A tail written on another day is refreshed to the system clock's date and
-// time; without a tail, or with a device as the tail, nothing is written.
-TEST_F(CommandLineTest, StatusAndRefreshFollowTheTail) {
-    Prepare("//START PRIV-2\r\nSent \r\n%DATE\r\n \r\n%TIME\r\n//END\r\n");
-    const auto step = [&](const char* name, std::vector<std::string> arguments, int status,
-                          const std::string& outPattern, const std::string& err) {
-        SCOPED_TRACE(name);
-        const RunResult result = Run(std::move(arguments));
-        EXPECT_EQ(result.status, status) << result;
-        EXPECT_THAT(result.out, ::testing::MatchesRegex(outPattern));
-        EXPECT_EQ(result.err, err);
-    };
-    WriteAll(Path("tail.txt"), "Sent 2001.02.03 04:05:06\r\n");
-    const std::string before = Today();
-    step("refreshed", {"--refresh"}, 0, "", "");
-    const std::string tail = ReadAll(Path("tail.txt"));
-    EXPECT_THAT(
-        tail, MatchesRegex("Sent [0-9]{4}\\.[0-9]{2}\\.[0-9]{2} ([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]\n"));
-    EXPECT_THAT(tail.substr(5, 10), AnyOf(before, Today()));  // the run may cross midnight
-    fs::remove(Path("tail.txt"));
-    step("no tail yet", {"--status"}, 3,
-         "The tail file holds nothing: there is no tail file yet\\.\nBase file: " + Path("base.txt") +
-             "\nTail file: " + Path("tail.txt") + "\n",
-         "");
-    EXPECT_EQ(Snapshot().size(), 2u) << "nothing else written";
-    WriteSettings("[FILES]\nDEST=/dev/zero\nSOURCE=" + Path("base.txt") + "\n");
-    step("a device as the tail is not read", {"--refresh"}, 1, "",
-         "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : /dev/zero\nNot a regular file (a device, "
-         "a pipe "
-         "or a socket)\n");
-}
-
-// Whatever the input, the run ends with a status of its own and our own
-// messages, the settings and base files stay as they were, and the tail is
-// either the old one or the whole block.
-TEST_F(CommandLineTest, GarbageAndLongLinesEndCleanlyAndKeepTheFiles) {
-    std::mt19937 generator(20240601);
-    const auto randomBytes = [&](std::size_t size, bool lineEnds) {
-        std::string bytes(size, '\0');
-        std::generate(bytes.begin(), bytes.end(), [&] {
-            const auto byte = static_cast<char>(generator() & 0xff);
-            return lineEnds || (byte != '\r' && byte != '\n') ? byte : 'x';
-        });
-        return bytes;
-    };
-    const std::string line = randomBytes(3u << 20, false);  // longer than a read block
-    struct Case {
-        std::string name;
-        std::string settings;  // empty: the usual settings
-        std::string base;
-        int status;
-        std::string tail;
-    };
-    const std::vector<Case> cases = {
-        {"random settings file", randomBytes(4096, true), kBase, 1, kOldTail},
-        {"random base file", "", randomBytes(1 << 20, true), 1, kOldTail},
-        {"random bytes in a long line of the block", "", "//START PRIV-2\n" + line + "\r\n//END\n", 0,
-         line + "\n"},
-        {"no line end at all", "", line, 1, kOldTail},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Prepare(c.base);
-        if (!c.settings.empty()) {
-            WriteSettings(c.settings);
-        }
-        const std::string settings = State(Path("Tarnwick.ini"));
-        const std::string base = State(Path("base.txt"));
-        const RunResult result = Run({"PRIV-2", "NOMSG"});
-        EXPECT_EQ(result.status, c.status) << result;
-        EXPECT_EQ(ReadAll(Path("tail.txt")), c.tail);
-        EXPECT_EQ(State(Path("Tarnwick.ini")), settings);
-        EXPECT_EQ(State(Path("base.txt")), base);
-        EXPECT_EQ(Snapshot().size(), 3u);  // no temporary file left
-        EXPECT_THAT(result.err, AnyOf(IsEmpty(), StartsWith("Set Vellicor: ")));
-    }
+// Help and version print even with a display that cannot be reached; window
+// mode without a display ends at once, and so does a first word that is no
+// key name, reported as such.
+TEST_F(CommandLineTest, HelpAndVersionNeedNoDisplayAndWindowModeNeedsOne) {
+    display_ = ":97";
+    ExpectRun({"help", {"--help"}, 0, StartsWith("Usage:\n"), ""});
+    ExpectRun({"version", {"--version"}, 0, "tarnwick " TARNWICK_VERSION "\n", ""});
+    display_.clear();
+    ExpectRun({"window mode", {}, 2, "", HasSubstr("needs a display")});
+    ExpectRun(
+        {"no key name",
+         {"hello"},
+         2,
+         "",
+         "Set Vellicor: error: \"hello\" is not a slot key.\nThe slot keys are OFFI-1 OFFI-2 PRIV-1 PRIV-2 "
+         "PRIV-3 PRIV-4 PRIV-5, in any case.\nSee tarnwick --help.\n"});
 }
 
 #ifdef TARNWICK_GUI_MODULE

@@ -17,14 +17,19 @@ namespace fs = std::filesystem;
 using tarnwick::testing::ReadAll;
 using tarnwick::testing::WindowsFolder;
 using tarnwick::testing::WriteAll;
+using ::testing::_;
 using ::testing::AllOf;
 using ::testing::EndsWith;
 using ::testing::Eq;
 using ::testing::HasSubstr;
 using ::testing::Matcher;
+using ::testing::MatchesRegex;
+using ::testing::Ne;
 using ::testing::StartsWith;
 
-const std::string kBase = "Text before\r\n//START PRIV-2\r\nBest regards,\r\n  Taro Yamada  \r\n//END\r\n";
+const std::string kBase =
+    "Text before\r\n//START PRIV-2\r\nBest regards,\r\n  Taro Yamada  \r\n//END\r\n"
+    "//START PRIV-3\r\nSent \r\n%DATE\r\n//END\r\n";
 const std::string kPriv2Tail = "Best regards,\r\n  Taro Yamada  \r\n";
 const std::string kOldTail = "old tail\r\n";
 
@@ -63,18 +68,14 @@ protected:
     fs::path Path(const std::wstring& name) const { return folder_.Path(L"my work\\" + name); }
     std::string Text(const std::wstring& name) const { return folder_.Text(L"my work\\" + name); }
 
-    void Prepare(const std::string& base = kBase, const std::wstring& dest = L"tail.txt",
-                 const std::wstring& source = L"base.txt") {
-        WriteAll(Path(L"base.txt"), base);
-        WriteAll(Path(L"tail.txt"), kOldTail);
-        WriteAll(Path(L"Tarnwick.ini"),
-                 "[FILES]\r\nDEST=" + Text(dest) + "\r\nSOURCE=" + Text(source) + "\r\n");
-    }
-
-    // Name, attributes, time stamp and bytes of everything in the folder.
+    // Name, attributes, time stamp and bytes of everything in the folder but
+    // the program.
     std::map<std::wstring, std::string> Snapshot() const {
         std::map<std::wstring, std::string> states;
         for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Path(L""))) {
+            if (entry.path() == Path(L"tarnwick.exe")) {
+                continue;
+            }
             WIN32_FILE_ATTRIBUTE_DATA data{};
             ::GetFileAttributesExW(entry.path().c_str(), GetFileExInfoStandard, &data);
             states[entry.path().wstring()] = std::to_string(data.dwFileAttributes) + " " +
@@ -115,129 +116,115 @@ protected:
         return result;
     }
 
-    WindowsFolder folder_;
-};
-
-TEST_F(WindowsCommandLineTest, SlotIsAppliedWithTheSystemLineEnd) {
-    const std::string success = "Set Vellicor: information: Set Vellicor for [ Set Private 2 ].\r\n";
-    // The raw text after the program name, and what it prints.
-    for (const auto& [arguments, out] : std::vector<std::pair<std::string, std::string>>{
-             {"PRIV-2", success}, {"  priv-2  ", success}, {"pRiV-2 nOmSg", ""}, {"\tPRIV-2 NOMSG", ""}}) {
-        SCOPED_TRACE(arguments);
-        Prepare();
-        const std::string settings = ReadAll(Path(L"Tarnwick.ini"));
-        const RunResult result = Run(arguments);
-        EXPECT_EQ(result.status, 0u) << result;
-        EXPECT_EQ(result.out, out);
-        EXPECT_EQ(result.err, "");
-        EXPECT_EQ(ReadAll(Path(L"tail.txt")), kPriv2Tail);
-        EXPECT_EQ(ReadAll(Path(L"Tarnwick.ini")), settings);
-        EXPECT_EQ(Snapshot().size(), 4u);  // no temporary file left
-    }
-    // Quotes are part of the raw text: no slot is named, and this build has no windows.
-    Prepare();
-    EXPECT_EQ(Run("\"PRIV-2 NOMSG\"").status, 2u);
-    EXPECT_EQ(ReadAll(Path(L"tail.txt")), kOldTail);
-}
-
-TEST_F(WindowsCommandLineTest, FailuresAreReportedAndChangeNoFile) {
-    const std::string notFound = "Set Vellicor: error: INPUT SOURCE ERROR !!!\r\nNOT FOUND - ";
-    const std::string inputOpen = "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\r\nFILE : ";
-    const std::string outputOpen = "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\r\nFILE : ";
+    // A run from the prepared folder and what it must give: with no tail
+    // given, no file may change; else only the tail, and no temporary file
+    // is left.
     struct Case {
         std::string name;
-        std::string base;
-        std::wstring source;
-        std::wstring dest;
-        DWORD tailAttributes;  // given to the old tail before the run
-        Matcher<std::string> err;
-        std::string arguments = "PRIV-2";
-    };
-    const std::string folder = "\r\nIt is a folder, not a file.\r\n";
-    const std::vector<Case> cases = {
-        {"no start line", "//START PRIV-1\r\nx\r\n//END\r\n", L"base.txt", L"tail.txt", 0,
-         Eq(notFound + "//START PRIV-2\r\n")},
-        {"no end line", "//START PRIV-2\nA\nB\n", L"base.txt", L"tail.txt", 0, Eq(notFound + "//END\r\n")},
-        {"missing base file", kBase, L"none", L"tail.txt", 0, WithSystemReason(inputOpen + Text(L"none"))},
-        {"base file is a folder", kBase, L"sub", L"tail.txt", 0, Eq(inputOpen + Text(L"sub") + folder)},
-        {"tail is a folder", kBase, L"base.txt", L"sub", 0, Eq(outputOpen + Text(L"sub") + folder)},
-        {"tail folder missing", kBase, L"base.txt", L"none\\t", 0,
-         WithSystemReason(outputOpen + Text(L"none\\t"))},
-        {"read-only tail", kBase, L"base.txt", L"tail.txt", FILE_ATTRIBUTE_READONLY,
-         WithSystemReason(outputOpen + Text(L"tail.txt"))},
-        {"tail is the base file", kBase, L"base.txt", L"BASE.TXT", 0,
-         Eq(outputOpen + Text(L"BASE.TXT") + "\r\nThe tail file is the base file.\r\n")},
-        {"tail is the settings file", kBase, L"base.txt", L"Tarnwick.ini", 0,
-         Eq(outputOpen + Text(L"Tarnwick.ini") + "\r\nThe tail file is the settings file.\r\n")},
-        {"--status, missing base file", kBase, L"none", L"tail.txt", 0,
-         WithSystemReason(inputOpen + Text(L"none")), "--status"},
-        {"--refresh, base file is a folder", kBase, L"sub", L"tail.txt", 0,
-         Eq(inputOpen + Text(L"sub") + folder), "--refresh"},
-        {"--list, missing base file", kBase, L"none", L"tail.txt", 0,
-         WithSystemReason(inputOpen + Text(L"none")), "--list"},
-    };
-    fs::create_directory(Path(L"sub"));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Prepare(c.base, c.dest, c.source);
-        if (c.tailAttributes != 0) {
-            ::SetFileAttributesW(Path(L"tail.txt").c_str(), c.tailAttributes);
-        }
-        const auto before = Snapshot();
-        const RunResult result = Run(c.arguments);
-        EXPECT_EQ(result.status, 1u) << result;
-        EXPECT_THAT(result.err, c.err);
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(Snapshot(), before);
-        ::SetFileAttributesW(Path(L"tail.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-}
-
-// The options' own output goes to the redirected standard output with CR LF
-// line ends; only --refresh writes.
-TEST_F(WindowsCommandLineTest, OptionsPrintToTheRedirectedOutput) {
-    const std::string dated = "Sent 2001.02.03\r\n";
-    const std::string files =
-        "Base file: " + Text(L"base.txt") + "\r\nTail file: " + Text(L"tail.txt") + "\r\n";
-    struct Case {
-        std::string name;
-        std::string tail;
         std::string arguments;
         DWORD status;
         Matcher<std::string> out;
-        std::string err;
-        std::optional<Matcher<std::string>> tailAfter = std::nullopt;  // none: no file changes
+        Matcher<std::string> err;
+        std::optional<Matcher<std::string>> tail = std::nullopt;
+        std::string oldTail = kOldTail;
+        std::wstring source = L"base.txt";
+        std::wstring dest = L"tail.txt";
+        DWORD tailAttributes = 0;  // given to the old tail before the run
+        std::string base = kBase;
     };
-    const std::vector<Case> cases = {
-        {"version", kOldTail, "--version", 0, Eq("tarnwick " TARNWICK_VERSION "\r\n"), ""},
-        {"help", kOldTail, "  --help  ", 0, AllOf(StartsWith("Usage:\r\n"), HasSubstr("--status")), ""},
-        {"list", kOldTail, "--list", 0,
-         AllOf(StartsWith("OFFI-1 Set Official 1: no block: no start line\r\n"),
-               HasSubstr("\r\nPRIV-2 Set Private 2: block found\r\nPRIV-3 Set Private 3: block found\r\n")),
-         ""},
-        {"status, a live slot", kPriv2Tail, "--status", 0, Eq("PRIV-2 Set Private 2\r\n" + files), ""},
-        {"status, an old date and LF ends", "Sent 2001.02.03\n", "--status", 0,
-         Eq("PRIV-3 Set Private 3, 2001.02.03\r\n" + files), ""},
-        {"refresh", dated, "--refresh", 0, Eq(""), "",
-         AllOf(::testing::MatchesRegex("Sent \\d\\d\\d\\d\\.\\d\\d\\.\\d\\d\r\n"), ::testing::Ne(dated))},
-        {"unknown option", kOldTail, "--frobnicate PRIV-2", 2, Eq(""),
-         "Set Vellicor: error: Unknown option --frobnicate. See tarnwick --help.\r\n"},
-    };
-    for (const Case& c : cases) {
+    // A run that fails with status 1 and changes nothing.
+    static Case Failure(std::string name, Matcher<std::string> err, std::wstring source = L"base.txt",
+                        std::wstring dest = L"tail.txt", DWORD tailAttributes = 0, std::string base = kBase,
+                        std::string arguments = "PRIV-2") {
+        Case c{std::move(name), std::move(arguments), 1, "", std::move(err)};
+        c.source = std::move(source);
+        c.dest = std::move(dest);
+        c.tailAttributes = tailAttributes;
+        c.base = std::move(base);
+        return c;
+    }
+    void ExpectRun(const Case& c) {
         SCOPED_TRACE(c.name);
-        Prepare(kBase + "//START PRIV-3\r\nSent \r\n%DATE\r\n//END\r\n");
-        WriteAll(Path(L"tail.txt"), c.tail);
-        const auto before = Snapshot();
+        WriteAll(Path(L"base.txt"), c.base);
+        WriteAll(Path(L"tail.txt"), c.oldTail);
+        WriteAll(Path(L"Tarnwick.ini"),
+                 "[FILES]\r\nDEST=" + Text(c.dest) + "\r\nSOURCE=" + Text(c.source) + "\r\n");
+        if (c.tailAttributes != 0) {
+            ::SetFileAttributesW(Path(L"tail.txt").c_str(), c.tailAttributes);
+        }
+        std::map<std::wstring, std::string> before = Snapshot();
         const RunResult result = Run(c.arguments);
         EXPECT_EQ(result.status, c.status) << result;
         EXPECT_THAT(result.out, c.out);
-        EXPECT_EQ(result.err, c.err);
-        if (c.tailAfter) {
-            EXPECT_THAT(ReadAll(Path(L"tail.txt")), *c.tailAfter);
-            EXPECT_EQ(Snapshot().size(), before.size());
-        } else {
-            EXPECT_EQ(Snapshot(), before);
+        EXPECT_THAT(result.err, c.err);
+        std::map<std::wstring, std::string> after = Snapshot();
+        ::SetFileAttributesW(Path(L"tail.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (c.tail) {
+            EXPECT_THAT(ReadAll(Path(L"tail.txt")), *c.tail);
+            before.erase(Path(L"tail.txt").wstring());
+            after.erase(Path(L"tail.txt").wstring());
         }
+        EXPECT_EQ(after, before);
+    }
+
+    WindowsFolder folder_;
+};
+
+// The options' own output goes to the redirected standard output with CR LF
+// line ends; only --refresh writes. Quotes are part of the raw text: no slot
+// is named, and this build has no windows.
+TEST_F(WindowsCommandLineTest, SlotsAndOptionsWriteWithTheSystemLineEnd) {
+    const std::string files =
+        "Base file: " + Text(L"base.txt") + "\r\nTail file: " + Text(L"tail.txt") + "\r\n";
+    const std::string dated = "Sent 2001.02.03\r\n";
+    const auto redated = AllOf(MatchesRegex("Sent \\d\\d\\d\\d\\.\\d\\d\\.\\d\\d\r\n"), Ne(dated));
+    for (const Case& c : std::vector<Case>{
+             {"slot", "PRIV-2", 0, "Set Vellicor: information: Set Vellicor for [ Set Private 2 ].\r\n", "",
+              Eq(kPriv2Tail)},
+             {"NOMSG after a tab", "\tPRIV-2 NOMSG", 0, "", "", Eq(kPriv2Tail)},
+             {"quoted", "\"PRIV-2 NOMSG\"", 2, "", _},
+             {"version", "--version", 0, "tarnwick " TARNWICK_VERSION "\r\n", ""},
+             {"help", "  --help  ", 0, AllOf(StartsWith("Usage:\r\n"), HasSubstr("--status")), ""},
+             {"list", "--list", 0,
+              AllOf(StartsWith("OFFI-1 Set Official 1: no block: no start line\r\n"),
+                    HasSubstr(
+                        "\r\nPRIV-2 Set Private 2: block found\r\nPRIV-3 Set Private 3: block found\r\n")),
+              ""},
+             {"status, an old date and LF ends", "--status", 0,
+              "PRIV-3 Set Private 3, 2001.02.03\r\n" + files, "", std::nullopt, "Sent 2001.02.03\n"},
+             {"refresh", "--refresh", 0, "", "", redated, dated},
+             {"unknown option", "--frobnicate PRIV-2", 2, "",
+              "Set Vellicor: error: Unknown option --frobnicate. See tarnwick --help.\r\n"},
+         }) {
+        ExpectRun(c);
+    }
+}
+
+TEST_F(WindowsCommandLineTest, FailuresAreReportedAndChangeNoFile) {
+    const std::string inputOpen = "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\r\nFILE : ";
+    const std::string outputOpen = "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\r\nFILE : ";
+    const std::string folder = "\r\nIt is a folder, not a file.\r\n";
+    fs::create_directory(Path(L"sub"));
+    for (const Case& c : std::vector<Case>{
+             Failure("no end line", "Set Vellicor: error: INPUT SOURCE ERROR !!!\r\nNOT FOUND - //END\r\n",
+                     L"base.txt", L"tail.txt", 0, "//START PRIV-2\nA\nB\n"),
+             Failure("missing base file", WithSystemReason(inputOpen + Text(L"none")), L"none"),
+             Failure("base file is a folder", inputOpen + Text(L"sub") + folder, L"sub"),
+             Failure("tail is a folder", outputOpen + Text(L"sub") + folder, L"base.txt", L"sub"),
+             Failure("tail folder missing", WithSystemReason(outputOpen + Text(L"none\\t")), L"base.txt",
+                     L"none\\t"),
+             Failure("read-only tail", WithSystemReason(outputOpen + Text(L"tail.txt")), L"base.txt",
+                     L"tail.txt", FILE_ATTRIBUTE_READONLY),
+             Failure("tail is the base file",
+                     outputOpen + Text(L"BASE.TXT") + "\r\nThe tail file is the base file.\r\n", L"base.txt",
+                     L"BASE.TXT"),
+             Failure("tail is the settings file",
+                     outputOpen + Text(L"Tarnwick.ini") + "\r\nThe tail file is the settings file.\r\n",
+                     L"base.txt", L"Tarnwick.ini"),
+             Failure("--refresh, base file is a folder", inputOpen + Text(L"sub") + folder, L"sub",
+                     L"tail.txt", 0, kBase, "--refresh"),
+         }) {
+        ExpectRun(c);
     }
 }
 
@@ -269,31 +256,14 @@ TEST_F(WindowsCommandLineTest, OptionsWriteIntoTheConsoleTheyWereStartedFrom) {
     EXPECT_EQ(info.dwCursorPosition.Y, 1) << "a line end follows";
 }
 
-TEST_F(WindowsCommandLineTest, TailHeldOpenByAnotherProgramStaysAsItWas) {
-    Prepare();
-    const auto before = Snapshot();
-    HANDLE held = ::CreateFileW(Path(L"tail.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const RunResult result = Run("PRIV-2");
-    ::CloseHandle(held);
-    EXPECT_EQ(result.status, 1u) << result;
-    EXPECT_THAT(result.err, WithSystemReason("Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\r\nFILE : " +
-                                             Text(L"tail.txt")));
-    EXPECT_EQ(Snapshot(), before);
-}
-
 // A base file named in the ANSI code page, beyond ASCII, is found.
 TEST_F(WindowsCommandLineTest, BaseFileNamedInTheAnsiCodePage) {
     const std::wstring name = L"base-\u00e9\u00fc.txt";
     if (WindowsFolder::Wide(WindowsFolder::Ansi(name)) != name) {
         GTEST_SKIP() << "this ANSI code page has no e-acute or u-umlaut";
     }
-    Prepare(kBase, L"tail.txt", name);
     WriteAll(Path(name), kBase);
-    const RunResult result = Run("PRIV-2 NOMSG");
-    EXPECT_EQ(result.status, 0u) << result;
-    EXPECT_EQ(ReadAll(Path(L"tail.txt")), kPriv2Tail);
+    ExpectRun({"ANSI name", "PRIV-2 NOMSG", 0, "", "", Eq(kPriv2Tail), kOldTail, name});
 }
 
 }  // namespace
