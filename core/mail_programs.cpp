@@ -1,5 +1,6 @@
 #include "core/mail_programs.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -11,22 +12,6 @@
 
 namespace tarnwick {
 namespace {
-
-// The text's lines without their ends; CR LF, a lone CR and a lone LF each
-// end one.
-std::vector<std::string_view> Lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
-        lines.push_back(text.substr(0, end));
-        std::size_t next = end;
-        if (next < text.size()) {
-            next += text.compare(next, 2, "\r\n") == 0 ? 2 : 1;
-        }
-        text.remove_prefix(next);
-    }
-    return lines;
-}
 
 // "Name <address>", or whichever of the two there is, or the fallback.
 std::string IdentityLabel(std::string_view name, std::string_view address, std::string_view fallback) {
@@ -63,7 +48,7 @@ struct Group {
 std::vector<Group> ReadGroups(std::string_view text) {
     std::vector<Group> groups;
     bool inGroup = false;
-    for (std::string_view line : Lines(text)) {
+    for (std::string_view line : SplitLines(text)) {
         line = TrimBlanks(line);
         if (line.empty() || line.front() == '#' || line.front() == ';') {
             continue;
@@ -278,7 +263,7 @@ using MuttCommand = std::vector<MuttWord>;
 std::vector<std::string> MuttLines(std::string_view text) {
     std::vector<std::string> lines;
     std::string pending;
-    for (const std::string_view line : Lines(text)) {
+    for (const std::string_view line : SplitLines(text)) {
         if (line.ends_with('\\')) {
             pending += line.substr(0, line.size() - 1);
             continue;
@@ -512,7 +497,7 @@ std::vector<MailTail> ReadGeckoPrefs(std::string_view prefsJs, std::string_view 
     std::map<std::string, std::string, std::less<>> prefs;
     std::vector<std::string> identities;  // in the order the file names them
     std::set<std::string, std::less<>> seen;
-    for (const std::string_view line : Lines(prefsJs)) {
+    for (const std::string_view line : SplitLines(prefsJs)) {
         std::optional<std::pair<std::string, std::string>> pref = ReadUserPref(line);
         if (!pref || !pref->first.starts_with(kIdentityPrefix)) {
             continue;

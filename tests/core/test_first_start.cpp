@@ -68,6 +68,8 @@ TEST(KeepTailAsBlock, KeepsTheTailWordForWordAsALiveBlock) {
         {"text in another script", "ジェーン・エグザンプル\n東京\n", 2, true},
         {"look-alikes that are text", "%DATE and time\n//ENDING\n//START PRIV-9\n %DATE\n", 2, true},
         {"into a block that had placeholders", "Sent by Jane\n", 1, true},
+        // 8 MiB once the line end is one byte, as the block expands.
+        {"as large as a block may be", std::string(kBlockSizeLimit - 1, 'a') + "\r\n", 2, true},
         // The block ends its last line, as every tail it writes does.
         {"no last line end", "Best,\nJane", 2, false},
     };
