@@ -42,13 +42,13 @@ struct Group {
 
 // The groups of an INI-like text. A line whose first non-blank character is
 // '#' or ';' is a comment; keys and values are trimmed of blanks; a line that
-// is neither a group nor a key is passed over. Keys before the first group,
-// and the keys of a group whose heading is broken, belong to no group: they
-// must not pass for the group before.
+// is neither a group nor a key is passed over, as is a byte-order mark at the
+// start. Keys before the first group, and the keys of a group whose heading
+// is broken, belong to no group: they must not pass for the group before.
 std::vector<Group> ReadGroups(std::string_view text) {
     std::vector<Group> groups;
     bool inGroup = false;
-    for (std::string_view line : SplitLines(text)) {
+    for (std::string_view line : SplitLines(text.substr(BodyStart(text)))) {
         line = TrimBlanks(line);
         if (line.empty() || line.front() == '#' || line.front() == ';') {
             continue;

@@ -123,6 +123,12 @@ const ReaderCase kReaderCases[] = {
      "claws-mail-accountrc",
      {{"signature_type=0", "signature_type=2"}},
      {}},
+    // A byte-order mark belongs to no line; the first group stays.
+    {"ClawsByteOrderMark",
+     ReadClawsAccounts,
+     "claws-mail-accountrc",
+     {{"[Account: 1]", "\xEF\xBB\xBF[Account: 1]"}},
+     {kClawsWork}},
     {"ClawsBrokenHeading",
      ReadClawsAccounts,
      "claws-mail-accountrc",
