@@ -278,14 +278,15 @@ std::vector<std::string> MuttLines(std::string_view text) {
 }
 
 // Reads a quoted part of a word from just after its opening quote; a quote
-// left open runs to the line's end, as mutt reads it.
+// left open runs to the line's end, as mutt reads it. mutt runs a backquoted
+// command inside double quotes too.
 void ReadMuttQuoted(std::string_view line, std::size_t& i, char quote, MuttWord& word) {
     while (i < line.size() && line[i] != quote) {
         if (quote == '"' && line[i] == '\\' && i + 1 < line.size()) {
             ++i;
             word.text += line[i] == 'n' ? '\n' : line[i] == 't' ? '\t' : line[i];
         } else {
-            word.command = word.command || quote == '`';
+            word.command = word.command || quote == '`' || (quote == '"' && line[i] == '`');
             word.text += line[i];
         }
         ++i;

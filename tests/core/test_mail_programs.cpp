@@ -155,11 +155,13 @@ const ReaderCase kReaderCases[] = {
      "mutt-muttrc",
      {{kMuttSet, "set from=x@example.org ; set signature = \\\n$HOME/sigs/a\\ b.txt#c"}},
      {{"mutt", "Jane Doe <x@example.org>", "/home/jane/sigs/a b.txt"}, kMuttAnyHook, kMuttClubHook}},
+    // mutt runs a backquoted command inside double quotes too.
     {"MuttBackquoted",
      Mutt,
      "mutt-muttrc",
-     {{kMuttSet, "set signature=`echo ~/sigs/work.txt`"}},
-     {kMuttAnyHook, kMuttClubHook}},
+     {{kMuttSet, "set signature=`echo ~/sigs/work.txt`"},
+      {"'set signature=~/sigs/work.txt'", "'set signature=\"`echo ~/sigs/work.txt`\"'"}},
+     {kMuttClubHook}},
     {"NeoMuttCommandOnly", Mutt, "neomutt-neomuttrc", {}, {}},
     // aerc: two files; the second account runs a command.
     {"AercAsWritten", Aerc, "aerc-accounts.conf", {}, {kAercPersonal, kAercClub}},
