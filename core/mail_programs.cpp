@@ -295,7 +295,8 @@ void ReadMuttQuoted(std::string_view line, std::size_t& i, char quote, MuttWord&
 }
 
 // The commands of one line: words split at blanks and '=', commands at ';',
-// a comment from '#' on, each outside quotes.
+// a comment from '#' on, each outside quotes. A value after '=' is not split
+// at '=': mutt keeps "a=b.txt" of "set signature=a=b.txt" whole.
 std::vector<MuttCommand> MuttCommands(std::string_view line) {
     std::vector<MuttCommand> commands(1);
     // A plain flag beside the word rather than an optional word, which GCC's
@@ -311,7 +312,8 @@ std::vector<MuttCommand> MuttCommands(std::string_view line) {
     std::size_t i = 0;
     while (i < line.size()) {
         const char c = line[i];
-        if (IsBlank(c) || c == '=' || c == ';' || c == '#') {
+        const bool inValue = !commands.back().empty() && commands.back().back().equals;
+        if (IsBlank(c) || (c == '=' && !inValue) || c == ';' || c == '#') {
             endWord();
             if (c == '#') {
                 break;

@@ -162,6 +162,11 @@ const ReaderCase kReaderCases[] = {
      {{kMuttSet, "set signature=`echo ~/sigs/work.txt`"},
       {"'set signature=~/sigs/work.txt'", "'set signature=\"`echo ~/sigs/work.txt`\"'"}},
      {kMuttClubHook}},
+    {"MuttEqualsInValue",
+     Mutt,
+     "mutt-muttrc",
+     {{kMuttSet, "set signature=~/sigs/a=b.txt"}},
+     {{"mutt", "Jane Doe <jane@example.org>", "/home/jane/sigs/a=b.txt"}, kMuttAnyHook, kMuttClubHook}},
     {"NeoMuttCommandOnly", Mutt, "neomutt-neomuttrc", {}, {}},
     // aerc: two files; the second account runs a command.
     {"AercAsWritten", Aerc, "aerc-accounts.conf", {}, {kAercPersonal, kAercClub}},
