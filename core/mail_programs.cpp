@@ -389,10 +389,10 @@ MuttVariables HookVariables(std::string_view hookCommand) {
 std::string ExpandHomePath(std::string_view path, std::string_view home) {
     for (const std::string_view variable : {"$HOME", "${HOME}"}) {
         if (path.starts_with(variable) && (path.size() == variable.size() || path[variable.size()] == '/')) {
-            return ExpandHome("~" + std::string(path.substr(variable.size())), home);
+            return ExpandTilde("~" + std::string(path.substr(variable.size())), home);
         }
     }
-    return ExpandHome(path, home);
+    return ExpandTilde(path, home);
 }
 
 // "send-hook ~f club@example.org": the hook and its pattern.
@@ -472,7 +472,7 @@ std::string KdeExpanded(std::string_view value, std::string_view home) {
 
 }  // namespace
 
-std::string ExpandHome(std::string_view path, std::string_view home) {
+std::string ExpandTilde(std::string_view path, std::string_view home) {
     const bool tilde = path == "~" || path.starts_with("~/") || path.starts_with("~\\");
     if (!tilde || home.empty()) {
         return std::string(path);
@@ -584,7 +584,7 @@ std::vector<MailTail> ReadAercAccounts(std::string_view accountsConf, std::strin
     for (const Group& group : ReadGroups(accountsConf)) {
         const std::string_view path = AercValue(group.Value("signature-file"));
         if (!path.empty()) {
-            tails.push_back({"aerc", group.name, ExpandHome(path, home)});
+            tails.push_back({"aerc", group.name, ExpandTilde(path, home)});
         }
     }
     return tails;

@@ -214,7 +214,7 @@ TEST(GeckoProfiles, RelativeAndAbsolute) {
     EXPECT_EQ(ReadGeckoProfiles(broken), std::vector<GeckoProfile>{expected.front()});
 }
 
-TEST(ExpandHome, OnlyATildeOfItsOwn) {
+TEST(ExpandTilde, OnlyATildeOfItsOwn) {
     struct Case {
         const char* path;
         const char* home;
@@ -229,7 +229,7 @@ TEST(ExpandHome, OnlyATildeOfItsOwn) {
         {"~/a", "", "~/a"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ExpandHome(c.path, c.home), c.expanded) << c.path;
+        EXPECT_EQ(ExpandTilde(c.path, c.home), c.expanded) << c.path;
     }
 }
 
