@@ -454,7 +454,8 @@ TEST_F(CommandLineTest, HelpAndVersionPrintAndWindowModeNeedsADisplay) {
 }
 
 // A tail written on another day is refreshed to the system clock's date and
-// time; without a tail, or with a device as the tail, nothing is written.
+// time; without a tail, or with a device as the tail, nothing is written; a
+// pipe as the tail is found as it is.
 TEST_F(CommandLineTest, StatusAndRefreshFollowTheTail) {
     Prepare("//START PRIV-2\r\nSent \r\n%DATE\r\n \r\n%TIME\r\n//END\r\n");
     const auto step = [&](const char* name, std::vector<std::string> arguments, int status,
@@ -483,6 +484,14 @@ TEST_F(CommandLineTest, StatusAndRefreshFollowTheTail) {
          "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : /dev/zero\nNot a regular file (a device, "
          "a pipe "
          "or a socket)\n");
+    const std::string signature = root_ + "/home/.signature";
+    ASSERT_TRUE(fs::create_directory(root_ + "/home"));
+    ASSERT_EQ(::mkfifo(signature.c_str(), 0600), 0);
+    WriteSettings("[FILES]\nDEST=" + signature + "\n");
+    step("a pipe as the tail is found, not read", {"--find-tails"}, 0,
+         "Many programs\tdefault signature file\t" + root_ +
+             "/home/\\.signature\texists, the current tail file\n",
+         "");
 }
 
 // Whatever the input, the run ends with a status of its own and our own
