@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace tarnwick {
 namespace {
@@ -34,6 +35,18 @@ std::string TailState(const MailTail& tail, const AppState& state, MailConfigFil
     return "exists";
 }
 
+// A field of the tab-separated lines with each control character, a tab or
+// a line end above all, made a space: a name or path read from a
+// configuration file may hold one, and the line must stay one line of four
+// fields. A backslash escape would read as a Windows path separator.
+std::string Field(std::string_view text) {
+    std::string field(text);
+    std::replace_if(
+        field.begin(), field.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; },
+        ' ');
+    return field;
+}
+
 int NothingFound(TextOutput& output) {
     output.Write("No mail program's tail file was found.\n");
     return kNoneFoundStatus;
@@ -64,7 +77,7 @@ int PrintMailTails(const AppState& state, Services& services, TextOutput& output
     }
     std::string text;
     for (const MailTail& tail : tails) {
-        text += tail.program + '\t' + tail.identity + '\t' + tail.path + '\t' +
+        text += Field(tail.program) + '\t' + Field(tail.identity) + '\t' + Field(tail.path) + '\t' +
                 TailState(tail, state, mail, services.files) + '\n';
     }
     output.Write(text);

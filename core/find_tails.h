@@ -17,8 +17,8 @@ std::vector<MailTail> FindMailTails(const std::vector<MailConfigFile>& files, st
 
 // The tail files of the mail programs that `services.mailFiles` finds, one
 // line each: program, identity, path and whether the file exists and is the
-// current tail file, separated by tabs. Returns 0 when it found any,
-// kNoneFoundStatus when none.
+// current tail file, separated by tabs; a control character in a field
+// becomes a space. Returns 0 when it found any, kNoneFoundStatus when none.
 int PrintMailTails(const AppState& state, Services& services, TextOutput& output);
 
 }  // namespace tarnwick

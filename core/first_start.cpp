@@ -15,18 +15,6 @@ namespace {
 
 constexpr int kFirstPrivateSlot = 2;
 
-// The lines of a text whose line ends are all LF; a last line end ends the
-// last line and starts no new one.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 struct BlockLines {
     std::size_t first = 0;  // the line after the start line
     std::size_t end = 0;    // the end line
@@ -151,8 +139,7 @@ bool HoldsText(std::string_view tail) {
 }
 
 int DefaultKeepSlot(std::string_view baseText, const std::array<std::string, 8>& keyNames) {
-    const std::string lfText = WithLineEnds(baseText, "\n");
-    const std::vector<std::string_view> lines = SplitLines(lfText);
+    const std::vector<std::string_view> lines = SplitLines(baseText);
     for (int slot = kFirstPrivateSlot; slot < kSlotCount; ++slot) {
         const std::optional<BlockLines> block = FindBlock(lines, keyNames.at(static_cast<std::size_t>(slot)));
         if (block && std::none_of(lines.begin() + static_cast<std::ptrdiff_t>(block->first),
@@ -166,21 +153,23 @@ int DefaultKeepSlot(std::string_view baseText, const std::array<std::string, 8>&
 BlockImport KeepTailAsBlock(std::string_view baseText, std::string_view key, std::string_view tail,
                             std::string_view lineEnd) {
     BlockImport result;
-    const std::string lfTail = WithLineEnds(tail, "\n");
-    // The expansion ends the last line too.
-    if (lfTail.size() >= kBlockSizeLimit) {
+    const std::vector<std::string_view> tailLines = SplitLines(tail);
+    // The expansion ends each line with one byte, the last line too.
+    std::size_t expanded = 0;
+    for (const std::string_view line : tailLines) {
+        expanded += line.size() + 1;
+    }
+    if (expanded > kBlockSizeLimit) {
         result.refusal = kTailTooLarge;
         return result;
     }
-    const std::vector<std::string_view> tailLines = SplitLines(lfTail);
     for (std::size_t at = 0; at < tailLines.size(); ++at) {
         if (const std::optional<std::string_view> what = MisreadAs(tailLines[at])) {
             result.refusal = MisreadRefusal(at + 1, *what);
             return result;
         }
     }
-    const std::string lfBase = WithLineEnds(baseText, "\n");
-    std::vector<std::string_view> lines = SplitLines(lfBase);
+    std::vector<std::string_view> lines = SplitLines(baseText);
     const std::optional<BlockLines> block = FindBlock(lines, key);
     if (!block) {
         result.refusal = "The base file has no complete block for ";

@@ -24,28 +24,6 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
                       [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
-// The byte-order mark belongs to no line: a reader that glued it to the first
-// line would lose that line's section.
-std::size_t BodyStart(std::string_view text) {
-    return text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
-}
-
-struct Line {
-    std::string_view content;  // without the line end
-    std::size_t next;          // offset just past the line end
-};
-
-// CR LF, a lone CR and a lone LF each end a line; the last may have no end.
-Line LineAt(std::string_view text, std::size_t begin) {
-    const std::size_t end = std::min(text.find_first_of("\r\n", begin), text.size());
-    std::size_t next = end;
-    if (next < text.size()) {
-        const bool crLf = text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n';
-        next += crLf ? 2 : 1;
-    }
-    return {text.substr(begin, end - begin), next};
-}
-
 enum class LineKind { kOther, kSection, kKey };
 
 struct LineMeaning {
@@ -91,7 +69,7 @@ struct Location {
 Location Locate(std::string_view text, std::string_view section, std::string_view key) {
     Location where;
     for (std::size_t pos = BodyStart(text); pos < text.size();) {
-        const Line line = LineAt(text, pos);
+        const TextLine line = LineAt(text, pos);
         pos = line.next;
         const LineMeaning meaning = MeaningOf(line.content);
         if (meaning.kind == LineKind::kSection) {

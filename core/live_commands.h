@@ -1,4 +1,5 @@
-// The command-line options about the live slot: --status, --refresh, --list.
+// The command-line options about the live slot: --status, --refresh, --list,
+// --print.
 #pragma once
 
 #include <optional>

@@ -1,5 +1,6 @@
 #include "core/mail_programs.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -11,22 +12,6 @@
 
 namespace tarnwick {
 namespace {
-
-// The text's lines without their ends; CR LF, a lone CR and a lone LF each
-// end one.
-std::vector<std::string_view> Lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
-        lines.push_back(text.substr(0, end));
-        std::size_t next = end;
-        if (next < text.size()) {
-            next += text.compare(next, 2, "\r\n") == 0 ? 2 : 1;
-        }
-        text.remove_prefix(next);
-    }
-    return lines;
-}
 
 // "Name <address>", or whichever of the two there is, or the fallback.
 std::string IdentityLabel(std::string_view name, std::string_view address, std::string_view fallback) {
@@ -57,13 +42,13 @@ struct Group {
 
 // The groups of an INI-like text. A line whose first non-blank character is
 // '#' or ';' is a comment; keys and values are trimmed of blanks; a line that
-// is neither a group nor a key is passed over. Keys before the first group,
-// and the keys of a group whose heading is broken, belong to no group: they
-// must not pass for the group before.
+// is neither a group nor a key is passed over, as is a byte-order mark at the
+// start. Keys before the first group, and the keys of a group whose heading
+// is broken, belong to no group: they must not pass for the group before.
 std::vector<Group> ReadGroups(std::string_view text) {
     std::vector<Group> groups;
     bool inGroup = false;
-    for (std::string_view line : Lines(text)) {
+    for (std::string_view line : SplitLines(text.substr(BodyStart(text)))) {
         line = TrimBlanks(line);
         if (line.empty() || line.front() == '#' || line.front() == ';') {
             continue;
@@ -278,7 +263,7 @@ using MuttCommand = std::vector<MuttWord>;
 std::vector<std::string> MuttLines(std::string_view text) {
     std::vector<std::string> lines;
     std::string pending;
-    for (const std::string_view line : Lines(text)) {
+    for (const std::string_view line : SplitLines(text)) {
         if (line.ends_with('\\')) {
             pending += line.substr(0, line.size() - 1);
             continue;
@@ -293,14 +278,15 @@ std::vector<std::string> MuttLines(std::string_view text) {
 }
 
 // Reads a quoted part of a word from just after its opening quote; a quote
-// left open runs to the line's end, as mutt reads it.
+// left open runs to the line's end, as mutt reads it. mutt runs a backquoted
+// command inside double quotes too.
 void ReadMuttQuoted(std::string_view line, std::size_t& i, char quote, MuttWord& word) {
     while (i < line.size() && line[i] != quote) {
         if (quote == '"' && line[i] == '\\' && i + 1 < line.size()) {
             ++i;
             word.text += line[i] == 'n' ? '\n' : line[i] == 't' ? '\t' : line[i];
         } else {
-            word.command = word.command || quote == '`';
+            word.command = word.command || quote == '`' || (quote == '"' && line[i] == '`');
             word.text += line[i];
         }
         ++i;
@@ -309,7 +295,8 @@ void ReadMuttQuoted(std::string_view line, std::size_t& i, char quote, MuttWord&
 }
 
 // The commands of one line: words split at blanks and '=', commands at ';',
-// a comment from '#' on, each outside quotes.
+// a comment from '#' on, each outside quotes. A value after '=' is not split
+// at '=': mutt keeps "a=b.txt" of "set signature=a=b.txt" whole.
 std::vector<MuttCommand> MuttCommands(std::string_view line) {
     std::vector<MuttCommand> commands(1);
     // A plain flag beside the word rather than an optional word, which GCC's
@@ -325,7 +312,8 @@ std::vector<MuttCommand> MuttCommands(std::string_view line) {
     std::size_t i = 0;
     while (i < line.size()) {
         const char c = line[i];
-        if (IsBlank(c) || c == '=' || c == ';' || c == '#') {
+        const bool inValue = !commands.back().empty() && commands.back().back().equals;
+        if (IsBlank(c) || (c == '=' && !inValue) || c == ';' || c == '#') {
             endWord();
             if (c == '#') {
                 break;
@@ -401,10 +389,10 @@ MuttVariables HookVariables(std::string_view hookCommand) {
 std::string ExpandHomePath(std::string_view path, std::string_view home) {
     for (const std::string_view variable : {"$HOME", "${HOME}"}) {
         if (path.starts_with(variable) && (path.size() == variable.size() || path[variable.size()] == '/')) {
-            return ExpandHome("~" + std::string(path.substr(variable.size())), home);
+            return ExpandTilde("~" + std::string(path.substr(variable.size())), home);
         }
     }
-    return ExpandHome(path, home);
+    return ExpandTilde(path, home);
 }
 
 // "send-hook ~f club@example.org": the hook and its pattern.
@@ -484,7 +472,7 @@ std::string KdeExpanded(std::string_view value, std::string_view home) {
 
 }  // namespace
 
-std::string ExpandHome(std::string_view path, std::string_view home) {
+std::string ExpandTilde(std::string_view path, std::string_view home) {
     const bool tilde = path == "~" || path.starts_with("~/") || path.starts_with("~\\");
     if (!tilde || home.empty()) {
         return std::string(path);
@@ -512,7 +500,7 @@ std::vector<MailTail> ReadGeckoPrefs(std::string_view prefsJs, std::string_view 
     std::map<std::string, std::string, std::less<>> prefs;
     std::vector<std::string> identities;  // in the order the file names them
     std::set<std::string, std::less<>> seen;
-    for (const std::string_view line : Lines(prefsJs)) {
+    for (const std::string_view line : SplitLines(prefsJs)) {
         std::optional<std::pair<std::string, std::string>> pref = ReadUserPref(line);
         if (!pref || !pref->first.starts_with(kIdentityPrefix)) {
             continue;
@@ -596,7 +584,7 @@ std::vector<MailTail> ReadAercAccounts(std::string_view accountsConf, std::strin
     for (const Group& group : ReadGroups(accountsConf)) {
         const std::string_view path = AercValue(group.Value("signature-file"));
         if (!path.empty()) {
-            tails.push_back({"aerc", group.name, ExpandHome(path, home)});
+            tails.push_back({"aerc", group.name, ExpandTilde(path, home)});
         }
     }
     return tails;

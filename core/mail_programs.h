@@ -37,8 +37,8 @@ std::vector<MailTail> ReadGeckoPrefs(std::string_view prefsJs, std::string_view 
 std::vector<MailTail> ReadClawsAccounts(std::string_view accountrc);
 
 // A muttrc of mutt or NeoMutt: the signature set at the top level, and the
-// one each hook sets; a command (a value ending in '|') is no file. `~` at
-// the start of a path stands for `home`.
+// one each hook sets; a command (a value ending in '|') is no file. `~`,
+// $HOME or ${HOME} at the start of a path stands for `home`.
 std::vector<MailTail> ReadMuttrc(std::string_view muttrc, std::string_view program, std::string_view home);
 
 // aerc's accounts.conf: signature-file of each account.
@@ -50,6 +50,6 @@ std::vector<MailTail> ReadKMailIdentities(std::string_view emailIdentities, std:
 
 // The path with a leading "~" (alone or before a separator) replaced by
 // `home`; any other path as it is.
-std::string ExpandHome(std::string_view path, std::string_view home);
+std::string ExpandTilde(std::string_view path, std::string_view home);
 
 }  // namespace tarnwick

@@ -188,7 +188,8 @@ public:
     virtual std::vector<MailConfigFile> Read() = 0;
     // The user's home folder, for the "~" in a program's paths.
     virtual std::string HomeFolder() = 0;
-    // Whether the path names an existing file.
+    // Whether the path names an existing file of any kind, a pipe too, links
+    // followed; the file is not opened.
     virtual bool Exists(const std::string& path) = 0;
 };
 

@@ -1,6 +1,34 @@
 #include "core/text.h"
 
+#include <algorithm>
+
 namespace tarnwick {
+
+// The byte-order mark belongs to no line: a reader that glued it to the first
+// line would lose that line's section.
+std::size_t BodyStart(std::string_view text) {
+    return text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
+}
+
+TextLine LineAt(std::string_view text, std::size_t begin) {
+    const std::size_t end = std::min(text.find_first_of("\r\n", begin), text.size());
+    std::size_t next = end;
+    if (next < text.size()) {
+        const bool crLf = text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n';
+        next += crLf ? 2 : 1;
+    }
+    return {text.substr(begin, end - begin), next};
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (std::size_t begin = 0; begin < text.size();) {
+        const TextLine line = LineAt(text, begin);
+        lines.push_back(line.content);
+        begin = line.next;
+    }
+    return lines;
+}
 
 std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
     std::string converted;

@@ -1,8 +1,10 @@
 // Small text rules shared by every part of the program.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnwick {
 
@@ -28,6 +30,9 @@ std::string_view TrimBlanks(std::string_view text);
 // file; it belongs to no line.
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
+// Where the text starts after a byte-order mark, if any.
+std::size_t BodyStart(std::string_view text);
+
 // Line break inside a message text.
 inline constexpr std::string_view kCrLf = "\r\n";
 
@@ -35,6 +40,19 @@ inline constexpr std::string_view kCrLf = "\r\n";
 inline bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
+
+// One line of a text.
+struct TextLine {
+    std::string_view content;  // without the line end
+    std::size_t next;          // offset just past the line end
+};
+
+// The line starting at `begin`; the last line may have no end.
+TextLine LineAt(std::string_view text, std::size_t begin);
+
+// The text's lines without their ends; a last line end ends the last line and
+// starts no new one.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 // The text with every line end (CR LF, a lone CR, a lone LF) written as
 // `lineEnd`.

@@ -76,8 +76,10 @@ std::string NativeMailConfigFiles::HomeFolder() {
     return MailHomeFolder();
 }
 
+// SameFile holds for any existing file and itself, and opens nothing: a pipe
+// that a program feeds exists too.
 bool NativeMailConfigFiles::Exists(const std::string& path) {
-    return files_.OpenForReading(path) != nullptr;
+    return files_.SameFile(path, path);
 }
 
 }  // namespace tarnwick

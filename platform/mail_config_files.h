@@ -29,7 +29,6 @@ public:
     explicit NativeMailConfigFiles(FileSystem& files) : files_(files) {}
     std::vector<MailConfigFile> Read() override;
     std::string HomeFolder() override;
-    // Whether the path names a file that can be read.
     bool Exists(const std::string& path) override;
 
 private:

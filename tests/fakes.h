@@ -209,13 +209,13 @@ struct FakeServices {
 };
 
 // Mail programs' configuration files held in memory; a tail file exists
-// when the memory file system holds it.
+// when the memory file system holds it, links followed.
 class MemoryMailFiles final : public MailConfigFiles {
 public:
     explicit MemoryMailFiles(MemoryFileSystem& files) : files_(files) {}
     std::vector<MailConfigFile> Read() override { return configs; }
     std::string HomeFolder() override { return home; }
-    bool Exists(const std::string& path) override { return files_.files.contains(path); }
+    bool Exists(const std::string& path) override { return files_.SameFile(path, path); }
 
     std::vector<MailConfigFile> configs;
     std::string home = "/home/jane";

@@ -1,11 +1,8 @@
 // Where the settings file may live on Linux and macOS.
 #include "platform/settings_location.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstdlib>
 
 #include "platform/posix/user_folders.h"
 
@@ -25,26 +22,6 @@ bool PathNamesAnything(const std::string& path) {
 
 bool FolderIsWritable(const std::string& folder) {
     return ::access(folder.c_str(), W_OK) == 0;
-}
-
-std::string UserHomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return home;
-    }
-    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
-        return user->pw_dir;
-    }
-    return {};
-}
-
-std::string UserConfigFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        return xdg;
-    }
-    const std::string home = UserHomeFolder();
-    return home.empty() ? std::string() : JoinPath(home, ".config");
 }
 
 // "tarnwick" in the user's configuration folder.

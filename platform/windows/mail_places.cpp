@@ -1,29 +1,13 @@
 // Where the mail programs keep their settings on Windows.
-#include <windows.h>
-
 #include "platform/mail_config_files.h"
 #include "platform/settings_location.h"
-#include "platform/windows/text.h"
+#include "platform/windows/user_folders.h"
 
 namespace tarnwick {
-namespace {
-
-// A folder the environment names; empty when it names none.
-std::string EnvironmentFolder(const wchar_t* name) {
-    const DWORD length = ::GetEnvironmentVariableW(name, nullptr, 0);
-    if (length == 0) {
-        return {};
-    }
-    std::wstring folder(length, L'\0');
-    folder.resize(::GetEnvironmentVariableW(name, folder.data(), length));
-    return AnsiText(folder);
-}
-
-}  // namespace
 
 std::vector<MailConfigPlace> MailConfigPlaces() {
-    const std::string roaming = EnvironmentFolder(L"APPDATA");
-    const std::string local = EnvironmentFolder(L"LOCALAPPDATA");
+    const std::string roaming = UserConfigFolder();
+    const std::string local = UserLocalFolder();
     std::vector<MailConfigPlace> places;
     if (!roaming.empty()) {
         places.push_back(
@@ -41,7 +25,7 @@ std::vector<MailConfigPlace> MailConfigPlaces() {
 }
 
 std::string MailHomeFolder() {
-    return EnvironmentFolder(L"USERPROFILE");
+    return UserHomeFolder();
 }
 
 }  // namespace tarnwick

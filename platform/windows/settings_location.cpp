@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/windows/text.h"
+#include "platform/windows/user_folders.h"
 
 namespace tarnwick {
 
@@ -42,13 +43,8 @@ bool FolderIsWritable(const std::string& folder) {
 
 // %APPDATA%\Tarnwick, in the user's roaming application data.
 std::string UserSettingsFolder() {
-    const DWORD length = ::GetEnvironmentVariableW(L"APPDATA", nullptr, 0);
-    if (length == 0) {
-        return {};
-    }
-    std::wstring folder(length, L'\0');
-    folder.resize(::GetEnvironmentVariableW(L"APPDATA", folder.data(), length));
-    return folder.empty() ? std::string() : JoinPath(AnsiText(folder), "Tarnwick");
+    const std::string config = UserConfigFolder();
+    return config.empty() ? std::string() : JoinPath(config, "Tarnwick");
 }
 
 }  // namespace tarnwick

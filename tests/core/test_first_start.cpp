@@ -63,6 +63,8 @@ TEST(KeepTailAsBlock, KeepsTheTailWordForWordAsALiveBlock) {
         {"text in another script", "ジェーン・エグザンプル\n東京\n", 2},
         {"look-alikes that are text", "%DATE and time\n//ENDING\n//START PRIV-9\n %DATE\n", 2},
         {"into a block that had placeholders", "Sent by Jane\n", 1},
+        // 8 MiB once the line end is one byte, as the block expands.
+        {"as large as a block may be", std::string(kBlockSizeLimit - 1, 'a') + "\r\n", 2},
         // Live as it is, though the block ends its last line as every tail it writes does.
         {"no last line end", "Best,\r\nJane", 2},
     };

@@ -123,6 +123,12 @@ const ReaderCase kReaderCases[] = {
      "claws-mail-accountrc",
      {{"signature_type=0", "signature_type=2"}},
      {}},
+    // A byte-order mark belongs to no line; the first group stays.
+    {"ClawsByteOrderMark",
+     ReadClawsAccounts,
+     "claws-mail-accountrc",
+     {{"[Account: 1]", "\xEF\xBB\xBF[Account: 1]"}},
+     {kClawsWork}},
     {"ClawsBrokenHeading",
      ReadClawsAccounts,
      "claws-mail-accountrc",
@@ -149,11 +155,18 @@ const ReaderCase kReaderCases[] = {
      "mutt-muttrc",
      {{kMuttSet, "set from=x@example.org ; set signature = \\\n$HOME/sigs/a\\ b.txt#c"}},
      {{"mutt", "Jane Doe <x@example.org>", "/home/jane/sigs/a b.txt"}, kMuttAnyHook, kMuttClubHook}},
+    // mutt runs a backquoted command inside double quotes too.
     {"MuttBackquoted",
      Mutt,
      "mutt-muttrc",
-     {{kMuttSet, "set signature=`echo ~/sigs/work.txt`"}},
-     {kMuttAnyHook, kMuttClubHook}},
+     {{kMuttSet, "set signature=`echo ~/sigs/work.txt`"},
+      {"'set signature=~/sigs/work.txt'", "'set signature=\"`echo ~/sigs/work.txt`\"'"}},
+     {kMuttClubHook}},
+    {"MuttEqualsInValue",
+     Mutt,
+     "mutt-muttrc",
+     {{kMuttSet, "set signature=~/sigs/a=b.txt"}},
+     {{"mutt", "Jane Doe <jane@example.org>", "/home/jane/sigs/a=b.txt"}, kMuttAnyHook, kMuttClubHook}},
     {"NeoMuttCommandOnly", Mutt, "neomutt-neomuttrc", {}, {}},
     // aerc: two files; the second account runs a command.
     {"AercAsWritten", Aerc, "aerc-accounts.conf", {}, {kAercPersonal, kAercClub}},
@@ -201,7 +214,7 @@ TEST(GeckoProfiles, RelativeAndAbsolute) {
     EXPECT_EQ(ReadGeckoProfiles(broken), std::vector<GeckoProfile>{expected.front()});
 }
 
-TEST(ExpandHome, OnlyATildeOfItsOwn) {
+TEST(ExpandTilde, OnlyATildeOfItsOwn) {
     struct Case {
         const char* path;
         const char* home;
@@ -216,7 +229,7 @@ TEST(ExpandHome, OnlyATildeOfItsOwn) {
         {"~/a", "", "~/a"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ExpandHome(c.path, c.home), c.expanded) << c.path;
+        EXPECT_EQ(ExpandTilde(c.path, c.home), c.expanded) << c.path;
     }
 }
 

@@ -244,13 +244,17 @@ TEST_F(MainTest, FindTailsPrintsEachFileOnceWithItsState) {
     const std::string muttrc = "set signature=~/sigs/work.txt\nsend-hook . 'set signature=~/sigs/club.txt'\n";
     mail.configs = {{MailConfigKind::Muttrc, "mutt", "/home/jane/.muttrc", muttrc},
                     {MailConfigKind::Muttrc, "mutt", "/home/jane/.muttrc", muttrc},
-                    {MailConfigKind::PlainSignature, "Many programs", "/home/jane/.signature", ""}};
+                    {MailConfigKind::PlainSignature, "Many programs", "/home/jane/.signature", ""},
+                    // A raw tab in the name and an escaped line break in the path each print as a space.
+                    {MailConfigKind::KMailIdentities, "KMail", "/home/jane/.config/emailidentities",
+                     "[Identity #0]\nName=Jane\tDoe\nSignature Type=file\nSignature File=/s/a\\nb.txt\n"}};
     mailFiles = &mail;
     EXPECT_EQ(RunMain("--find-tails"), 0);
     EXPECT_EQ(output.written,
               "mutt\tdefault\t/home/jane/sigs/work.txt\texists, the current tail file\n"
               "mutt\tsend-hook .\t/home/jane/sigs/club.txt\tmissing\n"
-              "Many programs\tdefault signature file\t/home/jane/.signature\texists\n");
+              "Many programs\tdefault signature file\t/home/jane/.signature\texists\n"
+              "KMail\tJane Doe\t/s/a b.txt\tmissing\n");
     EXPECT_TRUE(messages.shown.empty());
 }
 

@@ -319,6 +319,21 @@ TEST_F(CommandLineTest, SlotIsAppliedAndNomsgSilencesTheMessage) {
     EXPECT_EQ(ReadAll(Path("tail.txt")), kPriv2Tail);
 }
 
+// A pipe as ~/.signature, which is also the tail, is found as it is, never
+// opened: a program may write the signature into it as it is read.
+TEST_F(CommandLineTest, FindTailsTakesAPipeForTheFileItIs) {
+    const std::string signature = root_ + "/home/.signature";
+    fs::create_directories(root_ + "/home");
+    ASSERT_EQ(::mkfifo(signature.c_str(), 0600), 0);
+    Case pipe{"a pipe as the tail",
+              {"--find-tails"},
+              0,
+              "Many programs\tdefault signature file\t" + signature + "\texists, the current tail file\n",
+              ""};
+    pipe.settings = "[FILES]\nDEST=" + signature + "\n";
+    ExpectRun(pipe);
+}
+
 // Among them a base file that never ends or holds a huge block, which must
 // cost neither unbounded time nor memory, and a tail that is the base or the
 // settings file in any spelling.
