@@ -8,12 +8,12 @@
 #include "core/startup.h"
 #include "core/tail_engine.h"
 #include "core/text.h"
-#include "core/whole_file.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr int kFirstPrivateSlot = 2;
+constexpr std::size_t kLongestKeptTail = 2 * kBlockSizeLimit;
 
 struct BlockLines {
     std::size_t first = 0;  // the line after the start line
@@ -43,9 +43,7 @@ std::optional<std::string_view> MisreadAs(std::string_view line) {
     if (IsEndLine(line)) {
         return "the block's end line";
     }
-    bool joined = false;
-    const BlockStep step = NextBlockStep(line, joined);
-    if (step == BlockStep::AppendDate || step == BlockStep::AppendTime) {
+    if (IsPlaceholderLine(line)) {
         return "a date or time placeholder";
     }
     // Another slot's start line inside the block would start that slot there.
@@ -113,19 +111,11 @@ bool WriteNewBaseFile(FileSystem& files, MessageService& messages, const std::st
 std::optional<std::string> NewBaseText(const FirstStartPlan& plan, std::string_view exampleText,
                                        const std::array<std::string, 8>& keyNames, Services& services) {
     std::string text = WithLineEnds(exampleText, services.lineEnd);
-    if (!plan.keepSlot) {
-        return text;
-    }
-    const TailReading tail = ReadTailFile(services.files, plan.tailPath);
-    if (tail.content == TailContent::Unreadable) {
-        services.messages.Show(tail.failure, MessageKind::Warning);
-        return std::nullopt;
-    }
-    if (tail.content != TailContent::Text) {
+    if (!plan.keepSlot || !HoldsText(plan.tailText)) {
         return text;  // nothing to keep
     }
-    BlockImport kept = KeepTailAsBlock(text, keyNames.at(static_cast<std::size_t>(*plan.keepSlot)), tail.text,
-                                       services.lineEnd);
+    BlockImport kept = KeepTailAsBlock(text, keyNames.at(static_cast<std::size_t>(*plan.keepSlot)),
+                                       plan.tailText, services.lineEnd);
     if (!kept.text) {
         services.messages.Show(kept.refusal, MessageKind::Warning);
     }
@@ -187,27 +177,20 @@ BlockImport KeepTailAsBlock(std::string_view baseText, std::string_view key, std
 }
 
 TailReading ReadTailFile(FileSystem& files, const std::string& path) {
+    TailText read = ReadTail(files, path, kLongestKeptTail);
     TailReading result;
-    // SameFile holds for any existing file and itself.
-    if (!files.SameFile(path, path)) {
-        return result;
-    }
-    const std::unique_ptr<InputFile> input = files.OpenForReading(path);
-    if (!input) {
-        result.content = TailContent::Unreadable;
-        result.failure = InputFileOpenError(path, OpenFailureReason(path, files, kNoTailFileChosen));
-        return result;
-    }
-    // CR LF ends may double the size a block would have.
-    switch (ReadWholeFile(*input, 2 * kBlockSizeLimit, result.text)) {
-        case WholeFileRead::Complete:
+    result.text = std::move(read.text);
+    switch (read.outcome) {
+        case TailRead::Missing:
+            break;
+        case TailRead::Complete:
             result.content = HoldsText(result.text) ? TailContent::Text : TailContent::Empty;
             break;
-        case WholeFileRead::Failed:
+        case TailRead::Failed:
             result.content = TailContent::Unreadable;
-            result.failure = InputFileReadError(path, input->FailureReason());
+            result.failure = std::move(read.failure);
             break;
-        case WholeFileRead::TooLong:
+        case TailRead::TooLong:
             result.content = TailContent::Unreadable;
             result.failure = kTailTooLarge;
             break;
@@ -234,22 +217,24 @@ bool CarryOutFirstStart(const FirstStartPlan& plan, std::string_view exampleText
     if (plan.tailPath.empty()) {
         return refuse(kNoTailChosen);
     }
+    if (services.files.IsFolder(plan.tailPath)) {
+        return refuse(kTailIsFolder);
+    }
     if (plan.basePath.empty()) {
         return refuse(kNoBaseChosen);
     }
-    if (plan.tailPath == plan.basePath || services.files.SameFile(plan.tailPath, plan.basePath)) {
-        return refuse(kTailIsBase);
-    }
-    // Every slot applied would overwrite the settings.
-    if (services.files.SameFile(plan.tailPath, services.settings.Location())) {
-        return refuse(kTailIsSettings);
+    if (const std::string_view clash =
+            TailFileClash(services.files, plan.tailPath, plan.basePath, services.settings.Location());
+        !clash.empty()) {
+        return refuse(clash);
     }
     if (!plan.newBase) {
-        if (!services.files.OpenForReading(plan.basePath)) {
-            return refuse(InputFileOpenError(
-                plan.basePath, OpenFailureReason(plan.basePath, services.files, kNoBaseFileChosen)));
-        }
-        return true;
+        const OpenedInput base = OpenInputFile(services.files, plan.basePath, kNoBaseFileChosen);
+        return base.file ? true : refuse(base.failure);
+    }
+    // An empty base file would hold no slot at all.
+    if (exampleText.empty()) {
+        return refuse(kNoExample);
     }
     const std::optional<std::string> text = NewBaseText(plan, exampleText, keyNames, services);
     return text && WriteNewBaseFile(services.files, services.messages, plan.basePath, *text);

@@ -43,8 +43,9 @@ struct TailReading {
     std::string failure;  // the message when it cannot be read
 };
 
-// Reads the tail file as it is now, for keeping its text. A tail larger than
-// a block may be is read no further than that.
+// Reads the tail file as it is now, for keeping its text. A tail of more
+// than twice what a block may hold (CR LF ends take two bytes on file, one
+// in a block) is read no further than that, and cannot be read.
 TailReading ReadTailFile(FileSystem& files, const std::string& path);
 
 // What the user chose.
@@ -53,6 +54,7 @@ struct FirstStartPlan {
     std::string basePath;
     bool newBase = true;          // make basePath from the example, else use the file there
     std::optional<int> keepSlot;  // keep the tail's text as this slot's block
+    std::string tailText = {};    // that text, as read and shown when the choice was made
 };
 
 // Message texts (line breaks CR LF).
@@ -60,15 +62,16 @@ inline constexpr std::string_view kNoTailChosen =
     "Choose the tail file: the file your mail program reads its signature from.";
 inline constexpr std::string_view kNoBaseChosen =
     "Choose where the new base file goes, or an existing base file.";
-inline constexpr std::string_view kTailIsBase =
-    "The tail file and the base file must be two different files.";
-inline constexpr std::string_view kTailIsSettings = "The tail file cannot be the settings file.";
+inline constexpr std::string_view kNoExample =
+    "The example base file the program carries cannot be read, so no new base file can be made. Choose "
+    "an existing base file.";
+inline constexpr std::string_view kTailIsFolder = "The tail file is a folder. Choose a file.";
 std::string BaseFileExistsError(std::string_view path);
 
 // Carries the plan out: makes the new base file, never over an existing file,
-// keeping the tail's text where asked; or checks that the existing base file
-// can be read. The tail file is only read. Every failure is reported, with
-// nothing written; true when both paths can be used.
+// keeping the plan's tail text where asked; or checks that the existing base
+// file can be read. The tail file is left alone. Every failure is reported,
+// with nothing written; true when both paths can be used.
 bool CarryOutFirstStart(const FirstStartPlan& plan, std::string_view exampleText,
                         const std::array<std::string, 8>& keyNames, Services& services);
 

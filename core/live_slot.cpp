@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/text.h"
-#include "core/whole_file.h"
 
 namespace tarnwick {
 namespace {
@@ -249,16 +248,15 @@ SlotScan ScanSlots(BaseFileReader& base, const std::array<std::string, 8>& keyNa
 
 LiveTail ScanBaseFile(const AppState& state, FileSystem& files, std::string_view tail) {
     LiveTail result;
-    const std::unique_ptr<InputFile> input = files.OpenForReading(state.Source);
-    if (!input) {
-        result.failure =
-            InputFileOpenError(state.Source, OpenFailureReason(state.Source, files, kNoBaseFileChosen));
+    const OpenedInput input = OpenInputFile(files, state.Source, kNoBaseFileChosen);
+    if (!input.file) {
+        result.failure = input.failure;
         return result;
     }
-    BaseFileReader reader(*input);
+    BaseFileReader reader(*input.file);
     result.scan = ScanSlots(reader, state.KeyName, tail);
     if (result.scan.readFailed) {
-        result.failure = InputFileReadError(state.Source, input->FailureReason());
+        result.failure = InputFileReadError(state.Source, input.file->FailureReason());
         return result;
     }
     result.outcome = result.scan.live ? LiveOutcome::Slot : LiveOutcome::NoneOfTheSeven;
@@ -267,30 +265,21 @@ LiveTail ScanBaseFile(const AppState& state, FileSystem& files, std::string_view
 
 LiveTail FindLiveTail(const AppState& state, FileSystem& files) {
     LiveTail result;
-    // SameFile holds for any existing file and itself: a tail not there yet
-    // is no failure.
-    if (!files.SameFile(state.Dest, state.Dest)) {
-        result.outcome = LiveOutcome::NoTailFile;
-        return result;
-    }
-    const std::unique_ptr<InputFile> tailFile = files.OpenForReading(state.Dest);
-    if (!tailFile) {
-        result.failure =
-            InputFileOpenError(state.Dest, OpenFailureReason(state.Dest, files, kNoTailFileChosen));
-        return result;
-    }
-    std::string tail;
-    switch (ReadWholeFile(*tailFile, kLongestLiveTail, tail)) {
-        case WholeFileRead::Complete:
+    TailText tail = ReadTail(files, state.Dest, kLongestLiveTail);
+    switch (tail.outcome) {
+        case TailRead::Complete:
             break;
-        case WholeFileRead::Failed:
-            result.failure = InputFileReadError(state.Dest, tailFile->FailureReason());
+        case TailRead::Missing:
+            result.outcome = LiveOutcome::NoTailFile;
             return result;
-        case WholeFileRead::TooLong:
+        case TailRead::Failed:
+            result.failure = std::move(tail.failure);
+            return result;
+        case TailRead::TooLong:
             result.outcome = LiveOutcome::NoneOfTheSeven;
             return result;
     }
-    return ScanBaseFile(state, files, tail);
+    return ScanBaseFile(state, files, tail.text);
 }
 
 }  // namespace tarnwick

@@ -112,6 +112,8 @@ public:
     virtual std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) = 0;
     // Whether both paths name one existing file (links and spellings resolved).
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+    // Whether the path names an existing folder.
+    virtual bool IsFolder(const std::string& path) = 0;
     // Why the last open that gave null failed, in the system's words ("No
     // such file or directory", "Is a directory", "Permission denied"); empty
     // where nothing is known.

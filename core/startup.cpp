@@ -82,11 +82,12 @@ std::optional<int> RunPlainOption(const CommandLine& command, Services& services
 int PrintSlot(AppState& state, Services& services, const CommandLine& command, TextOutput& output) {
     MessageService& console =
         services.consoleMessages != nullptr ? *services.consoleMessages : services.messages;
-    if (!command.unknownWord.empty()) {
-        console.Show(NotASlotKeyError(command.unknownWord), MessageKind::Error);
+    if (!command.unknownKey.empty()) {
+        console.Show(NotASlotKeyError(command.unknownKey), MessageKind::Error);
         return kCannotRunStatus;
     }
-    Services quiet{console, services.clock, services.files, services.settings, "\n", services.mailFiles};
+    // Only the messages differ: printing writes no tail and looks for no mail program.
+    Services quiet{console, services.clock, services.files, services.settings};
     return PrintSlotText(state, quiet, command.slot, output);
 }
 
@@ -125,7 +126,7 @@ CommandLine ParseCommandLine(std::string_view text) {
             const std::string_view rest = TrimSpaces(line.substr(space + 1));
             const std::string_view key = rest.substr(0, rest.find(' '));
             command.slot = SlotOfKeyName(ToUpperAscii(key));
-            command.unknownWord = command.slot ? std::string_view() : key;
+            command.unknownKey = command.slot ? std::string_view() : key;
         }
         return command;
     }

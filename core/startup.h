@@ -34,7 +34,8 @@ struct CommandLine {
     bool noMsg = false;       // NOMSG followed the key name
     CommandOption option = CommandOption::None;
     std::string optionWord;   // the option as given, for the message about an unknown one
-    std::string unknownWord;  // a first word that is neither a key name nor an option, or --print's
+    std::string unknownWord;  // a first word that is neither a key name nor an option
+    std::string unknownKey;   // the word after --print when it is no key name
 };
 
 CommandLine ParseCommandLine(std::string_view text);

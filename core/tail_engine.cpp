@@ -5,6 +5,7 @@
 
 #include "core/startup.h"
 #include "core/text.h"
+#include "core/whole_file.h"
 
 namespace tarnwick {
 namespace {
@@ -63,19 +64,17 @@ using BeforeExpanding = std::function<bool()>;
 // share this, so both report alike.
 std::optional<std::string> ExpandSlot(const AppState& state, Services& services, int slot,
                                       const BeforeExpanding& beforeExpanding, const CompletedLineSink& sink) {
-    const std::unique_ptr<InputFile> input = services.files.OpenForReading(state.Source);
-    if (!input) {
-        services.messages.Show(
-            InputFileOpenError(state.Source,
-                               OpenFailureReason(state.Source, services.files, kNoBaseFileChosen)),
-            MessageKind::Warning);
+    const OpenedInput opened = OpenInputFile(services.files, state.Source, kNoBaseFileChosen);
+    if (!opened.file) {
+        services.messages.Show(opened.failure, MessageKind::Warning);
         return std::nullopt;
     }
+    InputFile& input = *opened.file;
     if (beforeExpanding && !beforeExpanding()) {
         return std::nullopt;
     }
     const std::string& key = state.KeyName.at(static_cast<std::size_t>(slot));
-    BaseFileReader reader(*input);
+    BaseFileReader reader(input);
     TailExpansion expansion = ExpandTailBlock(reader, key, services.clock, sink);
     switch (expansion.outcome) {
         case TailOutcome::Complete:
@@ -90,7 +89,7 @@ std::optional<std::string> ExpandSlot(const AppState& state, Services& services,
             services.messages.Show(BlockTooLargeError(key), MessageKind::Error);
             break;
         case TailOutcome::ReadFailed:
-            services.messages.Show(InputFileReadError(state.Source, input->FailureReason()),
+            services.messages.Show(InputFileReadError(state.Source, input.FailureReason()),
                                    MessageKind::Warning);
             break;
         case TailOutcome::WriteFailed:
@@ -104,12 +103,8 @@ std::optional<std::string> ExpandSlot(const AppState& state, Services& services,
 // failure was reported.
 std::unique_ptr<OutputFile> OpenTailFile(const AppState& state, Services& services) {
     std::unique_ptr<OutputFile> output;
-    std::string reason;
-    if (services.files.SameFile(state.Dest, state.Source)) {
-        reason = kTailIsBaseFile;
-    } else if (services.files.SameFile(state.Dest, services.settings.Location())) {
-        reason = kTailIsSettingsFile;
-    } else {
+    std::string reason(TailFileClash(services.files, state.Dest, state.Source, services.settings.Location()));
+    if (reason.empty()) {
         output = services.files.OpenForReplacing(state.Dest);
         reason = output ? std::string() : OpenFailureReason(state.Dest, services.files, kNoTailFileChosen);
     }
@@ -131,11 +126,6 @@ bool CommitTailFile(const AppState& state, Services& services, OutputFile& outpu
     return true;
 }
 
-// Whether a block line is exactly "%DATE" or "%TIME".
-bool IsPlaceholderLine(std::string_view line) {
-    return line == kDatePlaceholder || line == kTimePlaceholder;
-}
-
 }  // namespace
 
 std::string DateText(const LocalTime& time) {
@@ -154,6 +144,10 @@ std::string StartLine(std::string_view key) {
 
 bool IsEndLine(std::string_view line) {
     return TrimSpaces(line) == kEndLine;
+}
+
+bool IsPlaceholderLine(std::string_view line) {
+    return line == kDatePlaceholder || line == kTimePlaceholder;
 }
 
 BlockStep NextBlockStep(std::string_view line, bool& joined) {
@@ -240,8 +234,55 @@ TailExpansion ExpandTailBlock(BaseFileReader& base, std::string_view key, Clock&
     return result;
 }
 
+std::string_view TailFileClash(FileSystem& files, const std::string& tail, const std::string& base,
+                               const std::string& settings) {
+    // Two spellings of a file not there yet are told apart by the spelling alone.
+    if ((!tail.empty() && tail == base) || files.SameFile(tail, base)) {
+        return kTailIsBaseFile;
+    }
+    if (files.SameFile(tail, settings)) {
+        return kTailIsSettingsFile;
+    }
+    return {};
+}
+
 std::string OpenFailureReason(std::string_view path, const FileSystem& files, std::string_view unchosen) {
     return path.empty() ? std::string(unchosen) : files.FailureReason();
+}
+
+OpenedInput OpenInputFile(FileSystem& files, const std::string& path, std::string_view unchosen) {
+    OpenedInput result{files.OpenForReading(path), {}};
+    if (!result.file) {
+        result.failure = InputFileOpenError(path, OpenFailureReason(path, files, unchosen));
+    }
+    return result;
+}
+
+TailText ReadTail(FileSystem& files, const std::string& path, std::size_t limit) {
+    TailText result;
+    // SameFile holds for any existing file and itself.
+    if (!files.SameFile(path, path)) {
+        return result;
+    }
+    const OpenedInput input = OpenInputFile(files, path, kNoTailFileChosen);
+    if (!input.file) {
+        result.outcome = TailRead::Failed;
+        result.failure = input.failure;
+        return result;
+    }
+    switch (ReadWholeFile(*input.file, limit, result.text)) {
+        case WholeFileRead::Complete:
+            result.outcome = TailRead::Complete;
+            break;
+        case WholeFileRead::Failed:
+            result.outcome = TailRead::Failed;
+            result.failure = InputFileReadError(path, input.file->FailureReason());
+            break;
+        case WholeFileRead::TooLong:
+            result.outcome = TailRead::TooLong;
+            break;
+    }
+    return result;
 }
 
 std::string InputFileOpenError(std::string_view path, std::string_view reason) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,9 @@ std::string StartLine(std::string_view key);
 // Whether a block line ends the block: "//END" with spaces around.
 bool IsEndLine(std::string_view line);
 
+// Whether a block line is a placeholder: exactly "%DATE" or "%TIME".
+bool IsPlaceholderLine(std::string_view line);
+
 // What one line inside a block adds to the output. A placeholder line adds
 // its date or time to the line being built, and the ordinary line right
 // after a placeholder is joined to it too; any other ordinary line first
@@ -62,9 +66,32 @@ inline constexpr std::string_view kNoTailFileChosen = "No tail file is chosen.";
 inline constexpr std::string_view kTailIsBaseFile = "The tail file is the base file.";
 inline constexpr std::string_view kTailIsSettingsFile = "The tail file is the settings file.";
 
+// Why `tail` cannot be the tail file, which every slot applied overwrites:
+// it is the base file or the settings file. Empty when it can be.
+std::string_view TailFileClash(FileSystem& files, const std::string& tail, const std::string& base,
+                               const std::string& settings);
+
 // Why `path` could not be opened: `unchosen` when it is empty, else what the
 // file system says.
 std::string OpenFailureReason(std::string_view path, const FileSystem& files, std::string_view unchosen);
+
+// A file opened for reading, or the message saying why it could not be:
+// `unchosen` for an empty path, else the system's reason.
+struct OpenedInput {
+    std::unique_ptr<InputFile> file;  // null when it could not be opened
+    std::string failure;
+};
+OpenedInput OpenInputFile(FileSystem& files, const std::string& path, std::string_view unchosen);
+
+// The tail file's text as it is now. A tail not there yet is Missing, no
+// failure; one of more than `limit` bytes is not read whole.
+enum class TailRead { Missing, Complete, TooLong, Failed };
+struct TailText {
+    TailRead outcome = TailRead::Missing;
+    std::string text;
+    std::string failure;  // the message when Failed
+};
+TailText ReadTail(FileSystem& files, const std::string& path, std::size_t limit);
 
 // Message texts (line breaks CR LF): the headline, the file, and the reason
 // on a last line of its own where one is known.

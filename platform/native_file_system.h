@@ -49,6 +49,7 @@ public:
     std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
     std::unique_ptr<OutputFile> OpenForReplacing(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
+    bool IsFolder(const std::string& path) override;
     std::string FailureReason() const override {
         return failure_;
     }

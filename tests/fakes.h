@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -89,6 +90,10 @@ public:
             beforeRead(path);
         }
         const auto found = files.find(path);
+        if (folders.contains(path)) {
+            failure_ = "Is a directory";
+            return nullptr;
+        }
         if (found == files.end()) {
             failure_ = "No such file or directory";
             return nullptr;
@@ -104,8 +109,9 @@ public:
         return std::make_unique<Output>(*this, path);
     }
     bool SameFile(const std::string& a, const std::string& b) override {
-        return Resolved(a) == Resolved(b) && files.contains(Resolved(a));
+        return Resolved(a) == Resolved(b) && (files.contains(Resolved(a)) || folders.contains(Resolved(a)));
     }
+    bool IsFolder(const std::string& path) override { return folders.contains(Resolved(path)); }
     // A path that `links` leads elsewhere, as the system would follow it.
     std::string Resolved(const std::string& path) const {
         const auto link = links.find(path);
@@ -115,6 +121,7 @@ public:
 
     std::map<std::string, std::string> files;
     std::map<std::string, std::string> links;  // a path and where it leads
+    std::set<std::string> folders;
     bool failOpenReplacing = false;
     std::size_t writesAllowed = SIZE_MAX;  // later writes fail
     bool failCommits = false;

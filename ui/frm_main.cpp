@@ -118,11 +118,6 @@ void FitCheckBoxRows(const std::array<std::array<QCheckBox*, 2>, 2>& rows, const
     }
 }
 
-// The text of a path box as the program keeps it: trimmed of spaces.
-std::string TrimmedText(const QLineEdit* box) {
-    return std::string(TrimSpaces(ToLocal(box->text())));
-}
-
 }  // namespace
 
 frmMain::frmMain(AppState& state, WindowServices& services) : state_(state), services_(services) {
@@ -531,10 +526,14 @@ int ShowMainWindow(AppState& state, WindowServices& services) {
     WhenFirstPainted(&window,
                      [] { QApplication::setWindowIcon(ResourceIcon(QStringLiteral("envelope.svg"))); });
     window.show();
-    // The first start offers to set things up once the window is there; a
-    // later start with files set goes straight to the slots.
+    // The first start offers to set things up once the window is in sight,
+    // as finding the mail programs' files takes a while; the dialog opens
+    // once that paint has ended. A later start with files set goes straight to
+    // the slots.
     if (window.NothingSetUp()) {
-        QTimer::singleShot(0, &window, &frmMain::OpenFirstStart);
+        WhenFirstPainted(&window, [&window] {
+            QMetaObject::invokeMethod(&window, &frmMain::OpenFirstStart, Qt::QueuedConnection);
+        });
     }
     QApplication::exec();
     return 0;

@@ -50,10 +50,6 @@ QLabel* AddNote(const char* name, const QString& accessibleName) {
     return label;
 }
 
-QString Trimmed(const QLineEdit* box) {
-    return FromLocal(TrimSpaces(ToLocal(box->text())));
-}
-
 QString TailStateText(const TailReading& tail) {
     switch (tail.content) {
         case TailContent::Missing:
@@ -61,7 +57,7 @@ QString TailStateText(const TailReading& tail) {
         case TailContent::Empty:
             return QStringLiteral("It holds no text yet.");
         case TailContent::Unreadable:
-            return QStringLiteral("It cannot be read.");
+            return QStringLiteral("It cannot be read:\n") + FromLocal(WithLineEnds(tail.failure, "\n"));
         case TailContent::Text:
             break;
     }
@@ -121,7 +117,15 @@ frmStart::frmStart(const AppState& state, Services& services, FileDialogs& dialo
     CreateControls();
     ConnectHandlers();
 
-    const std::string tail = found_.empty() ? state_.Dest : found_.front().path;
+    // A tail already set stays: switching it unasked would have a slot
+    // overwrite a file the user never picked.
+    const auto setTail = std::find_if(found_.begin(), found_.end(), [this](const TailCandidate& found) {
+        return found.path == state_.Dest;
+    });
+    if (!state_.Dest.empty()) {
+        cboFound_->setCurrentIndex(setTail == found_.end() ? -1 : static_cast<int>(setTail - found_.begin()));
+    }
+    const std::string tail = !state_.Dest.empty() || found_.empty() ? state_.Dest : found_.front().path;
     txtTail_->setText(FromLocal(tail));
     const std::string defaultBase = DefaultBasePath(services_.settings.Location());
     txtNewBase_->setText(FromLocal(defaultBase));
@@ -238,7 +242,7 @@ void frmStart::cmdRefTail_Click() {
     request.title = "Tail File for Vellicor";
     request.filter = kTailFilter;
     request.shortcuts = TailPaths(found_);
-    const std::string current = ToLocal(Trimmed(txtTail_));
+    const std::string current = TrimmedText(txtTail_);
     request.initialFolder = FolderOf(current);
     if (!current.empty()) {
         request.initialName = current.substr(request.initialFolder.size());
@@ -251,7 +255,7 @@ void frmStart::cmdRefTail_Click() {
 }
 
 void frmStart::cmdRefNewBase_Click() {
-    FileDialogRequest request = BaseFileRequest(ToLocal(Trimmed(txtNewBase_)));
+    FileDialogRequest request = BaseFileRequest(TrimmedText(txtNewBase_));
     request.save = true;
     request.title = "New Base File for Vellicor";
     request.defaultExtension = "TXT";
@@ -264,7 +268,7 @@ void frmStart::cmdRefNewBase_Click() {
 }
 
 void frmStart::cmdRefOldBase_Click() {
-    const std::string chosen = dialogs_.Ask(BaseFileRequest(ToLocal(Trimmed(txtOldBase_))));
+    const std::string chosen = dialogs_.Ask(BaseFileRequest(TrimmedText(txtOldBase_)));
     if (!chosen.empty()) {
         txtOldBase_->setText(FromLocal(chosen));
         optOldBase_->setChecked(true);
@@ -272,7 +276,7 @@ void frmStart::cmdRefOldBase_Click() {
 }
 
 void frmStart::TailChanged() {
-    const std::string path = ToLocal(Trimmed(txtTail_));
+    const std::string path = TrimmedText(txtTail_);
     tail_ = path.empty() ? TailReading{} : ReadTailFile(services_.files, path);
     lblTail_->setText(path.empty() ? QStringLiteral("Pick the file, or type its path.")
                                    : TailStateText(tail_));
@@ -304,11 +308,12 @@ void frmStart::ShowChoices() {
 
 FirstStartPlan frmStart::ChosenPlan() const {
     FirstStartPlan plan;
-    plan.tailPath = ToLocal(Trimmed(txtTail_));
+    plan.tailPath = TrimmedText(txtTail_);
     plan.newBase = optNewBase_->isChecked();
-    plan.basePath = ToLocal(Trimmed(plan.newBase ? txtNewBase_ : txtOldBase_));
+    plan.basePath = TrimmedText(plan.newBase ? txtNewBase_ : txtOldBase_);
     if (chkKeep_->isEnabled() && chkKeep_->isChecked()) {
         plan.keepSlot = cboSlot_->currentIndex();
+        plan.tailText = tail_.text;
     }
     return plan;
 }

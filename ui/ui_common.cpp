@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "core/settings.h"
+#include "core/text.h"
 #include "ui/accessible.h"
 #include "ui/colours.h"
 
@@ -80,6 +81,10 @@ QString FromLocal(std::string_view text) {
 
 std::string ToLocal(const QString& text) {
     return text.toLocal8Bit().toStdString();
+}
+
+std::string TrimmedText(const QLineEdit* box) {
+    return std::string(TrimSpaces(ToLocal(box->text())));
 }
 
 bool FitsSystemCodePage(const QString& text) {

@@ -18,6 +18,7 @@
 #include "ui/frm_start.h"
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QWidget;
 
@@ -52,6 +53,8 @@ QString FromLocal(std::string_view text);
 std::string ToLocal(const QString& text);
 // Whether a text comes back unchanged from the system code page.
 bool FitsSystemCodePage(const QString& text);
+// The text of a path box as the program keeps it: trimmed of spaces.
+std::string TrimmedText(const QLineEdit* box);
 
 // The windows' fonts: the design's face first, then Japanese-capable and
 // generic fall-backs.

@@ -736,4 +736,9 @@ bool NativeFileSystem::SameFile(const std::string& a, const std::string& b) {
     return SameInode(first, second);
 }
 
+bool NativeFileSystem::IsFolder(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 }  // namespace tarnwick

@@ -56,7 +56,7 @@ std::string LastErrorText() {
 // A folder, for which the system has only "Access is denied."
 constexpr std::string_view kIsAFolder = "It is a folder, not a file.";
 
-bool IsFolder(const std::wstring& path) {
+bool IsFolderPath(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
@@ -373,7 +373,7 @@ std::unique_ptr<InputFile> NativeFileSystem::OpenForReading(const std::string& p
     Handle file = OpenExisting(wide, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN);
     if (!file) {
         const std::string reason = LastErrorText();
-        failure_ = IsFolder(wide) ? std::string(kIsAFolder) : reason;
+        failure_ = IsFolderPath(wide) ? std::string(kIsAFolder) : reason;
         return nullptr;
     }
     if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
@@ -451,6 +451,10 @@ bool NativeFileSystem::SameFile(const std::string& a, const std::string& b) {
     const std::optional<BY_HANDLE_FILE_INFORMATION> second = Identity(b);
     return first && second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
            first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
+}
+
+bool NativeFileSystem::IsFolder(const std::string& path) {
+    return !path.empty() && IsFolderPath(WidePath(path));
 }
 
 }  // namespace tarnwick

@@ -29,6 +29,7 @@ AppState SlotTable() {
 
 constexpr const char* kTail = "/home/jane/.signature";
 constexpr const char* kBase = "/home/jane/Documents/MailBase.TXT";
+constexpr const char* kFolder = "/home/jane/Documents";
 constexpr const char* kSettings = "/home/jane/.config/tarnwick/Tarnwick.ini";
 
 // Files in memory, with the example's slot table.
@@ -156,12 +157,16 @@ TEST(CarryOutFirstStart, MakesANewBaseOnlyWhereNoFileIs) {
         std::string message;                   // empty: none
         std::optional<std::string> baseAfter;  // as written
         bool failCommit = false;
+        bool noExample = false;
+        std::optional<std::string> read = {};  // the text the dialog read; none: the tail on file
     };
     const std::string example = Example();
     const std::string exampleKeeping = *KeepTailAsBlock(example, "PRIV-2", "Jane\r\n", "\n").text;
     const auto none = std::nullopt;
     const std::vector<Case> cases = {
         {"keeps the tail's text", kTail, kBase, true, 3, "Jane\r\n", none, "", exampleKeeping},
+        {"keeps the text as it was read, not as it reads now", kTail, kBase, true, 3, "%DATE\n", none, "",
+         exampleKeeping, false, false, "Jane\r\n"},
         {"without keeping", kTail, kBase, true, none, "Jane\n", none, "", example},
         {"nothing to keep: no tail yet", kTail, kBase, true, 3, none, none, "", example},
         {"nothing to keep: blank tail", kTail, kBase, true, 3, " \n\n", none, "", example},
@@ -172,25 +177,31 @@ TEST(CarryOutFirstStart, MakesANewBaseOnlyWhereNoFileIs) {
          InputFileOpenError(kBase, "No such file or directory"), none},
         {"no tail chosen", "", kBase, true, none, none, none, std::string(kNoTailChosen), none},
         {"no base chosen", kTail, "", false, none, "Jane\n", none, std::string(kNoBaseChosen), none},
-        {"the tail as base", kTail, kTail, false, none, "Jane\n", none, std::string(kTailIsBase), none},
+        {"the tail as base", kTail, kTail, false, none, "Jane\n", none, std::string(kTailIsBaseFile), none},
         {"a failed write", kTail, kBase, true, none, none, none,
          OutputFileWriteError(kBase, "Disk quota exceeded"), none, true},
         {"the settings file as tail", kSettings, kBase, true, none, "[FILES]\n", none,
-         std::string(kTailIsSettings), none},
+         std::string(kTailIsSettingsFile), none},
+        {"a folder as tail", kFolder, kBase, true, none, none, none, std::string(kTailIsFolder), none},
+        {"no example to make it from", kTail, kBase, true, none, none, none, std::string(kNoExample), none,
+         false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig;
         rig.files.failCommits = c.failCommit;
         rig.store.location = kSettings;
+        rig.files.folders.insert(kFolder);
         if (c.tail) {
             rig.files.files[c.tailPath] = *c.tail;
         }
         if (c.baseBefore) {
             rig.files.files[kBase] = *c.baseBefore;
         }
-        const FirstStartPlan plan{c.tailPath, c.basePath, c.newBase, c.keepSlot};
-        EXPECT_EQ(CarryOutFirstStart(plan, example, rig.state.KeyName, rig.services), c.message.empty());
+        const FirstStartPlan plan{c.tailPath, c.basePath, c.newBase, c.keepSlot,
+                                  c.read.value_or(c.tail.value_or(""))};
+        EXPECT_EQ(CarryOutFirstStart(plan, c.noExample ? "" : example, rig.state.KeyName, rig.services),
+                  c.message.empty());
         if (c.message.empty()) {
             EXPECT_TRUE(rig.messages.shown.empty());
         } else {

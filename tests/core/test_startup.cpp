@@ -154,6 +154,7 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         std::vector<RecordedMessage> shown = {};
         std::vector<RecordedMessage> onConsole = {};
         std::optional<std::string> rewritten = {};  // the tail written; none: the tail stays
+        bool hasDisplay = true;
     };
     const std::vector<Case> cases = {
         {"--status", oldTail, 0, "PRIV-2 Weekend, 2001.02.03 04:05:06\n" + fileLines},
@@ -171,6 +172,7 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         {"--print", "B\n", 3, "", {}, {{none + " Nothing was printed.", Warning}}},
         {"--print PRIV-5", "B\n", 1, "", {}, {{EndNotFoundError(), Error}}},
         {"--print PRIV-9", "B\n", 2, "", {}, {{NotASlotKeyError("PRIV-9"), Error}}},
+        {"--print PRIV-9", "B\n", 2, "", {}, {{NotASlotKeyError("PRIV-9"), Error}}, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.commandLine) + " " + ::testing::PrintToString(c.tail));
@@ -182,6 +184,7 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         output.written.clear();
         messages.shown.clear();
         console.shown.clear();
+        hasDisplay = c.hasDisplay;
         EXPECT_EQ(RunMain(c.commandLine), c.status);
         EXPECT_EQ(output.written, c.output);
         EXPECT_EQ(messages.shown, c.shown);

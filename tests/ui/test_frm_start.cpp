@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -78,6 +79,8 @@ struct Outcome {
     bool accepted = true;
     std::optional<std::string> baseAfter;  // the new base path's text; none: no file
     bool noneFound = false;                // no mail program's file found: the box starts empty
+    const char* dest = nullptr;            // a tail already set: the dialog opened again
+    bool tailIsFolder = false;             // the tail path names a folder
 };
 
 }  // namespace
@@ -107,6 +110,12 @@ private slots:
             << Outcome{tail, 0, true, {}, -1, false, false, true, {}};
         QTest::newRow("a file where the new base would go is kept")
             << Outcome{tail, 0, false, "my own notes\n", -1, false, true, false, "my own notes\n"};
+        QTest::newRow("opened again: the tail set stays, shown among those found") << Outcome{
+            tail, 0, false, {}, -1, false, true, true, ExampleKeeping("PRIV-1", tail), false, kOtherTail};
+        QTest::newRow("opened again: a tail none found stays") << Outcome{
+            tail, 0, false, {}, -1, false, true, true, ExampleKeeping("PRIV-1", tail), false, kPickedTail};
+        QTest::newRow("a folder picked: refused, the reason shown")
+            << Outcome{{}, -1, false, {}, -1, false, false, false, {}, false, nullptr, true};
     }
     void outcomes() {
         QFETCH(Outcome, o);
@@ -116,9 +125,15 @@ private slots:
         AppState state;
         FillSlotTable(state);
         files.files[kOldBase] = "//START PRIV-1\nmine\n//END\n";
-        const std::string tailPath = o.found >= 0 ? (o.found == 0 ? kFoundTail : kOtherTail) : kPickedTail;
+        const std::string tailPath = o.dest         ? o.dest
+                                     : o.found >= 0 ? (o.found == 0 ? kFoundTail : kOtherTail)
+                                                    : kPickedTail;
+        state.Dest = o.dest ? o.dest : "";
         if (o.tailText) {
             files.files[tailPath] = *o.tailText;
+        }
+        if (o.tailIsFolder) {
+            files.folders.insert(tailPath);
         }
         if (o.atNewBase) {
             files.files[kNewBase] = *o.atNewBase;
@@ -135,6 +150,12 @@ private slots:
         auto* found = dialog.findChild<QComboBox*>("cboFound");
         QCOMPARE(found->count(), static_cast<int>(candidates.size()));
         QCOMPARE(found->isVisible(), !o.noneFound);
+        if (o.dest) {
+            const auto shown = std::find_if(candidates.begin(), candidates.end(),
+                                            [&](const TailCandidate& c) { return c.path == tailPath; });
+            QCOMPARE(found->currentIndex(),
+                     shown == candidates.end() ? -1 : static_cast<int>(shown - candidates.begin()));
+        }
         if (o.found > 0) {
             found->setCurrentIndex(o.found);
             emit found->activated(o.found);
@@ -156,6 +177,8 @@ private slots:
         QCOMPARE(keep->isEnabled(), o.keepOffered);
         QCOMPARE(keep->isChecked(), o.keepOffered && !o.uncheckKeep);
         QVERIFY(!dialog.findChild<QLabel*>("lblKeep")->text().isEmpty());
+        QCOMPARE(dialog.findChild<QLabel*>("lblTail")->text().contains(QStringLiteral("Is a directory")),
+                 o.tailIsFolder);
 
         dialog.findChild<QPushButton*>("cmdOK")->click();
         QCOMPARE(dialog.result() == QDialog::Accepted, o.accepted);
