@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <type_traits>
 
-#include "core/find_tails.h"
 #include "platform/process.h"
 #include "platform/qt/font_preload.h"
 #include "platform/qt/qt_file_dialogs.h"
@@ -16,24 +15,6 @@
 #else
 #define TARNWICK_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
-
-namespace {
-
-// The tail files the mail programs read, as the start-up dialog and the tail
-// file's dialog offer them.
-std::vector<tarnwick::TailCandidate> FoundTails(tarnwick::Services& services) {
-    std::vector<tarnwick::TailCandidate> found;
-    if (services.mailFiles == nullptr) {
-        return found;
-    }
-    for (const tarnwick::MailTail& tail :
-         tarnwick::FindMailTails(services.mailFiles->Read(), services.mailFiles->HomeFolder())) {
-        found.push_back({tail.program + ", " + tail.identity, tail.path});
-    }
-    return found;
-}
-
-}  // namespace
 
 TARNWICK_EXPORT void tarnwick_show_message(const char* text, std::size_t size, int kind) {
     tarnwick::QtMessageService().Show({text, size}, static_cast<tarnwick::MessageKind>(kind));
@@ -47,7 +28,6 @@ TARNWICK_EXPORT int tarnwick_run_windows(tarnwick::AppState* state, tarnwick::Se
     tarnwick::QtFileDialogs dialogs;
     tarnwick::ProcessEnd program;
     tarnwick::WindowServices windowServices{*services, dialogs, program};
-    windowServices.findTails = [services] { return FoundTails(*services); };
     return tarnwick::ShowMainWindow(*state, windowServices);
 }
 

@@ -220,12 +220,16 @@ struct FakeServices {
 class MemoryMailFiles final : public MailConfigFiles {
 public:
     explicit MemoryMailFiles(MemoryFileSystem& files) : files_(files) {}
-    std::vector<MailConfigFile> Read() override { return configs; }
+    std::vector<MailConfigFile> Read() override {
+        ++reads;
+        return configs;
+    }
     std::string HomeFolder() override { return home; }
     bool Exists(const std::string& path) override { return files_.SameFile(path, path); }
 
     std::vector<MailConfigFile> configs;
     std::string home = "/home/jane";
+    int reads = 0;
 
 private:
     MemoryFileSystem& files_;

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/find_tails.h"
 #include "core/live_commands.h"
 #include "core/live_slot.h"
 #include "core/settings.h"
@@ -407,8 +408,9 @@ void frmMain::cmdRefTo_Click() {
     }
 }
 
-std::vector<TailCandidate> frmMain::FoundTails() const {
-    return services_.findTails ? services_.findTails() : std::vector<TailCandidate>{};
+std::vector<MailTail> frmMain::FoundTails() const {
+    MailConfigFiles* files = services_.core.mailFiles;
+    return files == nullptr ? std::vector<MailTail>{} : FindMailTails(files->Read(), files->HomeFolder());
 }
 
 bool frmMain::NothingSetUp() const {

@@ -8,6 +8,7 @@
 
 #include "core/app_state.h"
 #include "core/live_slot.h"
+#include "core/mail_programs.h"
 #include "ui/ui_common.h"
 
 class QCheckBox;
@@ -57,7 +58,7 @@ private:
     void SaveSettings();
     // The tail files the mail programs read, looked up now: a dialog that
     // offers them opens later than the window and should see them as they are.
-    std::vector<TailCandidate> FoundTails() const;
+    std::vector<MailTail> FoundTails() const;
     // Marks the button of the slot the tail file holds and names it in the
     // status line, and watches the tail and base files for the next change.
     void ShowLiveSlot();

@@ -69,9 +69,9 @@ QString TailStateText(const TailReading& tail) {
 
 }  // namespace
 
-std::vector<std::string> TailPaths(const std::vector<TailCandidate>& found) {
+std::vector<std::string> TailPaths(const std::vector<MailTail>& found) {
     std::vector<std::string> paths;
-    for (const TailCandidate& candidate : found) {
+    for (const MailTail& candidate : found) {
         if (std::find(paths.begin(), paths.end(), candidate.path) == paths.end()) {
             paths.push_back(candidate.path);
         }
@@ -104,7 +104,7 @@ std::string DefaultBasePath(std::string_view settingsLocation) {
 }
 
 frmStart::frmStart(const AppState& state, Services& services, FileDialogs& dialogs,
-                   std::vector<TailCandidate> found, QWidget* parent)
+                   std::vector<MailTail> found, QWidget* parent)
     : QDialog(parent),
       state_(state),
       services_(services),
@@ -119,9 +119,8 @@ frmStart::frmStart(const AppState& state, Services& services, FileDialogs& dialo
 
     // A tail already set stays: switching it unasked would have a slot
     // overwrite a file the user never picked.
-    const auto setTail = std::find_if(found_.begin(), found_.end(), [this](const TailCandidate& found) {
-        return found.path == state_.Dest;
-    });
+    const auto setTail = std::find_if(found_.begin(), found_.end(),
+                                      [this](const MailTail& found) { return found.path == state_.Dest; });
     if (!state_.Dest.empty()) {
         cboFound_->setCurrentIndex(setTail == found_.end() ? -1 : static_cast<int>(setTail - found_.begin()));
     }
@@ -152,8 +151,8 @@ void frmStart::CreateControls() {
     auto* tailGrid = new QGridLayout(tailGroup);
     cboFound_ =
         Named(new QComboBox, "cboFound", QStringLiteral("Signature files of the mail programs found"));
-    for (const TailCandidate& candidate : found_) {
-        cboFound_->addItem(FromLocal(candidate.label + " - " + candidate.path));
+    for (const MailTail& candidate : found_) {
+        cboFound_->addItem(FromLocal(candidate.program + ", " + candidate.identity + " - " + candidate.path));
     }
     cboFound_->setVisible(!found_.empty());
     txtTail_ = Named(new QLineEdit, "txtTail", QStringLiteral("Tail file path"));

@@ -5,12 +5,12 @@
 
 #include <QDialog>
 #include <QString>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/app_state.h"
 #include "core/first_start.h"
+#include "core/mail_programs.h"
 #include "core/startup.h"
 
 class QCheckBox;
@@ -22,19 +22,9 @@ class QRadioButton;
 
 namespace tarnwick {
 
-// A tail file that a mail program on this machine reads.
-struct TailCandidate {
-    std::string label;  // the program and the identity: "Thunderbird, Jane Doe <jane@example.org>"
-    std::string path;
-};
-
-// Finds the tail files the mail programs read; called each time a dialog that
-// offers them opens.
-using TailFinder = std::function<std::vector<TailCandidate>()>;
-
 // The paths of `found`, each once, in their order: what a tail file dialog
 // offers as shortcuts. Several identities often share one file.
-std::vector<std::string> TailPaths(const std::vector<TailCandidate>& found);
+std::vector<std::string> TailPaths(const std::vector<MailTail>& found);
 
 // The example base file with all seven slots, as the program carries it.
 std::string ExampleBaseText();
@@ -49,8 +39,8 @@ std::string DefaultBasePath(std::string_view settingsLocation);
 class frmStart : public QDialog {
     Q_OBJECT
 public:
-    frmStart(const AppState& state, Services& services, FileDialogs& dialogs,
-             std::vector<TailCandidate> found, QWidget* parent = nullptr);
+    frmStart(const AppState& state, Services& services, FileDialogs& dialogs, std::vector<MailTail> found,
+             QWidget* parent = nullptr);
 
     // What was chosen; complete once the dialog was accepted.
     const FirstStartPlan& Plan() const { return plan_; }
@@ -75,7 +65,7 @@ private:
     const AppState& state_;
     Services& services_;
     FileDialogs& dialogs_;
-    std::vector<TailCandidate> found_;
+    std::vector<MailTail> found_;
     std::string example_;
     TailReading tail_;
     bool keepWanted_ = true;  // the user's last word on keeping the text

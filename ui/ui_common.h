@@ -15,7 +15,6 @@
 
 #include "core/services.h"
 #include "core/startup.h"
-#include "ui/frm_start.h"
 
 class QLabel;
 class QLineEdit;
@@ -29,7 +28,6 @@ struct WindowServices {
     Services& core;
     FileDialogs& dialogs;
     ProgramControl& program;
-    TailFinder findTails = {};  // none: no tail files are offered
 };
 
 inline constexpr int kTwipsPerPixel = 15;

@@ -575,17 +575,12 @@ private slots:
         // Only the chosen file completes a pair in which OFFI-1 is live.
         rig.files.files[kTail] = rig.files.files["/p/T.TXT"] = "Hello\n";
         rig.files.files["/p/B.TXT"] = rig.files.files[kBase];
-        int lookUps = 0;
-        rig.services.findTails = [&] {
-            ++lookUps;
-            std::vector<TailCandidate> found;
-            for (const QString& path : d.found) {
-                found.push_back({"mutt", path.toStdString()});
-            }
-            return found;
-        };
+        for (const QString& path : d.found) {
+            const auto program = "program " + std::to_string(rig.mail.configs.size());
+            rig.mail.configs.push_back({MailConfigKind::PlainSignature, program, path.toStdString(), ""});
+        }
         rig.Open();
-        QCOMPARE(lookUps, 0);  // the window opens without reading the mail programs' settings
+        QCOMPARE(rig.mail.reads, 0);  // the window opens without reading the mail programs' settings
         QLineEdit* box = rig.Find<QLineEdit>(d.tail ? "txtTo" : "txtFrom");
         box->setText(QStringLiteral("/typed/x.TXT"));  // the dialog starts from the state
         rig.dialogs.answer = d.answer.toStdString();
@@ -601,7 +596,7 @@ private slots:
         QCOMPARE(request.initialName, std::string(d.tail ? "Vellicor.TXT" : "MailBase.TXT"));
         QCOMPARE(request.defaultExtension, std::string(d.tail ? "TXT" : ""));
         QCOMPARE(request.mustExist, !d.tail);
-        QCOMPARE(lookUps, int(d.tail));
+        QCOMPARE(rig.mail.reads, int(d.tail));
         std::vector<std::string> shortcuts;
         for (const QString& path : d.shortcuts) {
             shortcuts.push_back(path.toStdString());

@@ -141,7 +141,7 @@ private slots:
         dialogs.answers["Tail File for Vellicor"] = kPickedTail;
         dialogs.answers["Base File Name for Vellicor"] = kOldBase;
 
-        std::vector<TailCandidate> candidates = {{"Thunderbird, Jane", kFoundTail}, {"mutt", kOtherTail}};
+        std::vector<MailTail> candidates = {{"Thunderbird", "Jane", kFoundTail}, {"mutt", "", kOtherTail}};
         if (o.noneFound) {
             candidates.clear();
         }
@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(found->isVisible(), !o.noneFound);
         if (o.dest) {
             const auto shown = std::find_if(candidates.begin(), candidates.end(),
-                                            [&](const TailCandidate& c) { return c.path == tailPath; });
+                                            [&](const MailTail& c) { return c.path == tailPath; });
             QCOMPARE(found->currentIndex(),
                      shown == candidates.end() ? -1 : static_cast<int>(shown - candidates.begin()));
         }
@@ -207,7 +207,7 @@ private slots:
         DialogsByTitle dialogs;
         AppState state;
         FillSlotTable(state);
-        frmStart dialog(state, fakes.services, dialogs, {{"Thunderbird, Jane", kFoundTail}});
+        frmStart dialog(state, fakes.services, dialogs, {{"Thunderbird", "Jane", kFoundTail}});
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         for (QWidget* control : dialog.findChildren<QWidget*>()) {
@@ -237,13 +237,13 @@ private slots:
         Settings settings(profile, "\n");
         RecordingMessages messages;
         FixedClock clock{LocalTime{2026, 12, 7, 9, 30, 0}};
-        Services core{messages, clock, files, settings, "\n"};
+        MemoryFileSystem unused;
+        MemoryMailFiles mail(unused);
+        mail.configs = {{MailConfigKind::PlainSignature, "Claws Mail", tail.toStdString(), ""}};
+        Services core{messages, clock, files, settings, "\n", &mail};
         DialogsByTitle dialogs;
         RecordingProgram program;
-        WindowServices services{
-            core, dialogs, program, [&] {
-                return std::vector<TailCandidate>{{"Claws Mail, Jane", tail.toStdString()}};
-            }};
+        WindowServices services{core, dialogs, program};
         AppState state;
         FillSlotTable(state);
         state.NoMsg = state.NoStop = "ON";

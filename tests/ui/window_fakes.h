@@ -14,7 +14,8 @@ struct WindowFakes {
     MemoryFileSystem files;
     MemoryProfileStore store;
     Settings settings{store, "\n"};
-    Services core{messages, clock, files, settings, "\n"};
+    MemoryMailFiles mail{files};
+    Services core{messages, clock, files, settings, "\n", &mail};
     RecordingDialogs dialogs;
     RecordingProgram program;
     WindowServices services{core, dialogs, program};
