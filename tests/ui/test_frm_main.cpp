@@ -33,6 +33,11 @@ using namespace testing;
 constexpr const char* kBase = "/mail/MailBase.TXT";
 constexpr const char* kTail = "/mail/Vellicor.TXT";
 
+// A base file with a plain block and one that has a date.
+constexpr const char* kLiveBase =
+    "//START OFFI-1\nHello\n//END\n//START OFFI-2\nSent \n%DATE\n//END\n//START PRIV-1\nA\n//ENd\n//START "
+    "PRIV-2\n//END\n";
+
 // One window over fakes: settings in memory, a base file with a block for
 // slot 0 only, and recorders for messages, dialogs and the program's end.
 struct Rig : WindowFakes {
@@ -55,6 +60,13 @@ struct Rig : WindowFakes {
         return window->findChild<T*>(name);
     }
     frmView* View() { return window->findChild<frmView*>(); }
+    void Click(const QString& name) { Find<QPushButton>(name)->click(); }
+    // PreView checked, then the slot pressed: the preview window opens.
+    void Preview(int slot) {
+        Find<QCheckBox>("chkView")->click();
+        Click(QStringLiteral("cmdSet%1").arg(slot));
+    }
+    QString Status() { return Find<QLabel>("Label4")->text(); }
     std::string Stored(const SettingKey& k) const {
         return IniRead(store.text.value_or(""), k.section, k.key);
     }
@@ -90,38 +102,45 @@ struct Positions {
 struct Dialog {
     bool tail;
     QString before, folder, answer;
-    QStringList found = {};      // the tail files the mail programs read
-    QStringList shortcuts = {};  // what the dialog is asked to offer of them
+    std::vector<std::string> found = {};      // the tail files the mail programs read
+    std::vector<std::string> shortcuts = {};  // what the dialog is asked to offer of them
 };
 // The tail on file at the start, what is done then, and what shows after.
 struct Live {
     std::optional<std::string> tail;
-    QString action;  // "", "apply", "save" or "edit and save"
+    QString action;  // "", "apply", "press", "rename", "preview other", "save" or "edit and save"
     int marked;      // -1: no button
     QString status;
 };
 
-// A base file with a plain block and one that has a date.
-constexpr const char* kLiveBase =
-    "//START OFFI-1\nHello\n//END\n//START OFFI-2\nSent \n%DATE\n//END\n//START PRIV-1\nA\n//ENd\n//START "
-    "PRIV-2\n//END\n";
 constexpr const char* kLongCaption =
     "Weekend with a rather long caption text that goes on past the status line";
 
-// A file written both where the window reads it (the fakes) and on disk,
-// where the watcher sees it: in place, or by a rename as editors save.
-void WriteBoth(Rig& rig, const QString& path, const char* text, bool inPlace = false) {
-    rig.files.files[path.toStdString()] = text;
-    if (inPlace) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) > 0);
-        return;
+// A rig over a tail and a base file on disk, where the watcher sees them;
+// the base file in a folder of its own if asked.
+struct DiskRig : Rig {
+    explicit DiskRig(bool baseApart = false)
+        : tail(folder.filePath("tail.txt")), base((baseApart ? baseFolder : folder).filePath("base.txt")) {
+        state.Dest = tail.toStdString();
+        state.Source = base.toStdString();
     }
-    QSaveFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    QVERIFY(file.commit());
-}
+    // Written both where the window reads it (the fakes) and on disk, where
+    // the watcher sees it: in place, or by a rename as editors save.
+    void Write(const QString& path, const char* text, bool inPlace = false) {
+        files.files[path.toStdString()] = text;
+        if (inPlace) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) > 0);
+            return;
+        }
+        QSaveFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        QVERIFY(file.commit());
+    }
+    QTemporaryDir folder, baseFolder;
+    QString tail, base;
+};
 
 // Which slot buttons carry the live mark: the icon and bold text, their
 // text and name kept; a screen reader must hear the same mark.
@@ -145,6 +164,10 @@ QList<int> MarkedSlots(Rig& rig) {
         }
     }
     return marked;
+}
+
+bool WaitMarked(Rig& rig, const QList<int>& marked) {
+    return QTest::qWaitFor([&] { return MarkedSlots(rig) == marked; });
 }
 
 // The whole caption is the tooltip and the name; the text keeps the
@@ -195,7 +218,7 @@ private slots:
         edit->click();
         // A preview takes the paths, writes nothing and keeps running; read-only without PreEdit.
         rig.Find<QLineEdit>("txtTo")->setText(QStringLiteral(" /new/tail.TXT"));
-        rig.Find<QPushButton>("cmdSet0")->click();
+        rig.Click("cmdSet0");
         QCOMPARE(rig.state.Dest, std::string("/new/tail.TXT"));
         QVERIFY(rig.View()->isVisible());
         QVERIFY(rig.View()->findChild<QPlainTextEdit*>("txtView")->isReadOnly());
@@ -281,12 +304,11 @@ private slots:
         rig.Find<QCheckBox>("chkNoMsg")->setChecked(true);
         rig.Find<QLineEdit>("txtTo")->setText(QStringLiteral("/typed/later.TXT"));
         if (way.control.isEmpty()) {
-            rig.Find<QCheckBox>("chkView")->click();
-            rig.Find<QPushButton>("cmdSet0")->click();  // the preview window opens
+            rig.Preview(0);
             window.close();
             QVERIFY(!rig.View()->isVisible());
         } else if (way.key == 0) {
-            rig.Find<QPushButton>(way.control)->click();
+            rig.Click(way.control);
         } else {
             rig.Find(way.control)->setFocus();
             QTest::keyClick(rig.Find(way.control), Qt::Key(way.key));
@@ -322,7 +344,7 @@ private slots:
         // Load reads the settings and touches no base or tail file.
         QVERIFY(rig.files.readOpens.empty() && rig.files.replaceOpens.empty());
         QCOMPARE(rig.store.stores, 0);
-        rig.Find<QPushButton>("cmdExit")->click();
+        rig.Click("cmdExit");
         QCOMPARE((QList<int>{rig.StoredPosition(keys::kMainTop), rig.StoredPosition(keys::kMainLeft),
                              rig.StoredPosition(keys::kViewTop), rig.StoredPosition(keys::kViewLeft)}),
                  p.saved);
@@ -339,7 +361,7 @@ private slots:
             shown = options != nullptr ? options->pos() : QPoint(-1, -1);
             QApplication::closeAllWindows();  // ends the dialog, whichever is open
         });
-        rig.Find<QPushButton>("cmdSetOpt")->click();
+        rig.Click("cmdSetOpt");
         QCOMPARE(shown, QPoint(200, 100));                         // rounded to whole pixels
         QCOMPARE(rig.Stored(keys::kOptTop), std::string("1493"));  // not moved: kept exactly
     }
@@ -350,7 +372,7 @@ private slots:
         frmMain& window = *rig.window;
         QCOMPARE(rig.state.OptTop, 32767);  // the default below it is clamped too
         QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(window.frameGeometry()));
-        rig.Find<QPushButton>("cmdExit")->click();
+        rig.Click("cmdExit");
         QCOMPARE(rig.StoredPosition(keys::kMainTop), window.y() * 15);
         QCOMPARE(rig.StoredPosition(keys::kMainLeft), window.x() * 15);
     }
@@ -364,6 +386,9 @@ private slots:
         QTest::newRow("preview saved") << Live{"Hello\n", "save", 1, "Live: Set Official 2, 2026.12.06"};
         QTest::newRow("edited preview saved")
             << Live{"Hello\n", "edit and save", -1, "Live: none of the seven"};
+        // Paths typed in, then a preview not saved: the mark is of the new files at once.
+        QTest::newRow("preview of other files")
+            << Live{"Hello\n", "preview other", 1, "Live: Set Official 2, 2001.02.03"};
         QTest::newRow("caption renamed")
             << Live{"Sent 2001.02.03\r\n", "rename", 1, "Live: Business, 2001.02.03"};
         QTest::newRow("block ran into the next") << Live{
@@ -379,7 +404,7 @@ private slots:
         rig.state.NoStop = "ON";
         rig.Open();
         if (live.action == "apply") {
-            rig.Find<QPushButton>("cmdSet0")->click();
+            rig.Click("cmdSet0");
         } else if (live.action == "press") {
             QAccessible::queryAccessibleInterface(rig.Find("cmdSet0"))
                 ->actionInterface()
@@ -391,17 +416,21 @@ private slots:
                 options->findChild<QLineEdit*>("txtUpdate1")->setText(QStringLiteral("Business"));
                 options->findChild<QPushButton*>("cmdUpdate")->click();
             });
-            rig.Find<QPushButton>("cmdSetOpt")->click();
+            rig.Click("cmdSetOpt");
+        } else if (live.action == "preview other") {
+            rig.files.files["/p/T2.TXT"] = "Sent 2001.02.03\n";
+            QCOMPARE(MarkedSlots(rig), QList<int>{0});
+            rig.Find<QLineEdit>("txtTo")->setText(QStringLiteral("/p/T2.TXT"));
+            rig.Preview(0);
         } else if (!live.action.isEmpty()) {
-            rig.Find<QCheckBox>("chkView")->click();
-            rig.Find<QPushButton>("cmdSet1")->click();
+            rig.Preview(1);
             if (live.action == "edit and save") {
                 rig.View()->findChild<QPlainTextEdit*>("txtView")->insertPlainText(QStringLiteral("!"));
             }
             rig.View()->findChild<QPushButton*>("cmdSave")->click();
         }
         QCOMPARE(MarkedSlots(rig), live.marked < 0 ? QList<int>{} : QList<int>{live.marked});
-        QCOMPARE(rig.Find<QLabel>("Label4")->text(), live.status);
+        QCOMPARE(rig.Status(), live.status);
         QCOMPARE(rig.program.ends, 0);
     }
 
@@ -409,95 +438,59 @@ private slots:
     // each time as editors do: the watch must outlive the file it started on.
     // Then the base file, in a folder of its own, is changed in place.
     void liveMarkFollowsTheFilesOnDisk() {
-        QTemporaryDir tailFolder;
-        QTemporaryDir baseFolder;
-        Rig rig;
-        const QString tail = tailFolder.filePath(QStringLiteral("tail.txt"));
-        const QString base = baseFolder.filePath(QStringLiteral("base.txt"));
+        DiskRig rig(true);
         // The tail by a rename, the base file in place.
-        const auto write = [&](const QString& path, const char* text) {
-            WriteBoth(rig, path, text, path == base);
-        };
-        rig.state.Dest = tail.toStdString();
-        rig.state.Source = base.toStdString();
-        write(base, kLiveBase);
+        rig.Write(rig.base, kLiveBase, true);
         rig.Open();
-        QCOMPARE(rig.Find<QLabel>("Label4")->text(), QStringLiteral("Live: no tail file yet"));
-        write(tail, "Hello\n");
-        QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig) == QList<int>{0}; }));
-        write(tail, "Sent 2001.02.03\n");
-        QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig) == QList<int>{1}; }));
-        write(base, "//START OFFI-2\nSent at \n%DATE\n//END\n");
-        QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig).isEmpty(); }));
-        QCOMPARE(rig.Find<QLabel>("Label4")->text(), QStringLiteral("Live: none of the seven"));
+        QCOMPARE(rig.Status(), QStringLiteral("Live: no tail file yet"));
+        rig.Write(rig.tail, "Hello\n");
+        QVERIFY(WaitMarked(rig, {0}));
+        rig.Write(rig.tail, "Sent 2001.02.03\n");
+        QVERIFY(WaitMarked(rig, {1}));
+        rig.Write(rig.base, "//START OFFI-2\nSent at \n%DATE\n//END\n", true);
+        QVERIFY(WaitMarked(rig, {}));
+        QCOMPARE(rig.Status(), QStringLiteral("Live: none of the seven"));
     }
 
     // Another file changing in the same folder wakes the watcher but reads
     // neither file again; a rewrite of the tail to the same size does.
     void unchangedFilesAreNotReadAgain() {
-        QTemporaryDir folder;
-        Rig rig;
-        const QString tail = folder.filePath(QStringLiteral("tail.txt"));
-        const QString base = folder.filePath(QStringLiteral("base.txt"));
-        const auto write = [&](const QString& path, const char* text) { WriteBoth(rig, path, text); };
+        DiskRig rig;
         const auto baseReads = [&] {
-            return std::count(rig.files.readOpens.begin(), rig.files.readOpens.end(), base.toStdString());
+            return std::ranges::count(rig.files.readOpens, rig.base.toStdString());
         };
-        rig.state.Dest = tail.toStdString();
-        rig.state.Source = base.toStdString();
-        write(base, kLiveBase);
-        write(tail, "Hello\n");
+        rig.Write(rig.base, kLiveBase);
+        rig.Write(rig.tail, "Hello\n");
         rig.Open();
         QCOMPARE(MarkedSlots(rig), QList<int>{0});
         const auto readsAtOpen = baseReads();
-        write(folder.filePath(QStringLiteral("other.txt")), "mail");
+        rig.Write(rig.folder.filePath("other.txt"), "mail");
         QTest::qWait(1000);  // well past the watcher's quiet time
         QCOMPARE(baseReads(), readsAtOpen);
-        write(tail, "Hallo\n");
-        QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig).isEmpty(); }));
+        rig.Write(rig.tail, "Hallo\n");
+        QVERIFY(WaitMarked(rig, {}));
         QCOMPARE(baseReads(), readsAtOpen + 1);
     }
 
     // The tail rewritten while the base file is read after the tail: the
     // look-up shows the old tail, and the change is looked up after it.
     void changeDuringALookUpIsLookedUpAfterIt() {
-        QTemporaryDir folder;
-        Rig rig;
-        const QString tail = folder.filePath(QStringLiteral("tail.txt"));
-        const QString base = folder.filePath(QStringLiteral("base.txt"));
-        WriteBoth(rig, base, kLiveBase);
-        WriteBoth(rig, tail, "Hello\n", true);
-        rig.state.Dest = tail.toStdString();
-        rig.state.Source = base.toStdString();
+        DiskRig rig;
+        rig.Write(rig.base, kLiveBase);
+        rig.Write(rig.tail, "Hello\n", true);
         rig.Open();
         bool changed = false;
         rig.files.beforeRead = [&](const std::string& path) {
-            if (path == base.toStdString() && !changed) {
+            if (path == rig.base.toStdString() && !changed) {
                 changed = true;
-                WriteBoth(rig, tail, "Sent 2001.02.03\n", true);
+                rig.Write(rig.tail, "Sent 2001.02.03\n", true);
             }
         };
-        rig.dialogs.answer = base.toStdString();
-        rig.Find<QPushButton>("cmdRefFrom")->click();  // looks the live slot up again
+        rig.dialogs.answer = rig.base.toStdString();
+        rig.Click("cmdRefFrom");  // looks the live slot up again
         QVERIFY(changed);
         QCOMPARE(MarkedSlots(rig), QList<int>{0});
-        QVERIFY(QTest::qWaitFor([&] { return MarkedSlots(rig) == QList<int>{1}; }));
-    }
-
-    // Paths typed in, then a preview that is not saved: the mark is of the
-    // new files at once.
-    void previewOfOtherFilesShowsTheirLiveSlot() {
-        Rig rig;
-        rig.files.files[kBase] = kLiveBase;
-        rig.files.files[kTail] = "Hello\n";
-        rig.files.files["/p/T2.TXT"] = "Sent 2001.02.03\n";
-        rig.Open();
-        QCOMPARE(MarkedSlots(rig), QList<int>{0});
-        rig.Find<QLineEdit>("txtTo")->setText(QStringLiteral("/p/T2.TXT"));
-        rig.Find<QCheckBox>("chkView")->click();
-        rig.Find<QPushButton>("cmdSet0")->click();
-        QCOMPARE(MarkedSlots(rig), QList<int>{1});
-        QCOMPARE(rig.Find<QLabel>("Label4")->text(), QStringLiteral("Live: Set Official 2, 2001.02.03"));
+        QVERIFY(WaitMarked(rig, {1}));
     }
 
     void longCaptionsKeepTheirStartAndAccessKey() {
@@ -513,8 +506,7 @@ private slots:
         QCOMPARE(AccessibleName(status), status->toolTip());
         QVERIFY(status->text().contains(QChar(0x2026)));
         QVERIFY(status->fontMetrics().horizontalAdvance(status->text()) <= status->width());
-        rig.Find<QCheckBox>("chkView")->click();
-        rig.Find<QPushButton>("cmdSet1")->click();
+        rig.Preview(1);
         CheckLongCaption(rig.View()->findChild<QPushButton*>("cmdSet"), 1);
         QCOMPARE(AccessibleName(rig.View()->findChild<QPlainTextEdit*>("txtView")),
                  QStringLiteral("Preview of %1").arg(kLongCaption));
@@ -575,9 +567,9 @@ private slots:
         // Only the chosen file completes a pair in which OFFI-1 is live.
         rig.files.files[kTail] = rig.files.files["/p/T.TXT"] = "Hello\n";
         rig.files.files["/p/B.TXT"] = rig.files.files[kBase];
-        for (const QString& path : d.found) {
+        for (const std::string& path : d.found) {
             const auto program = "program " + std::to_string(rig.mail.configs.size());
-            rig.mail.configs.push_back({MailConfigKind::PlainSignature, program, path.toStdString(), ""});
+            rig.mail.configs.push_back({MailConfigKind::PlainSignature, program, path, ""});
         }
         rig.Open();
         QCOMPARE(rig.mail.reads, 0);  // the window opens without reading the mail programs' settings
@@ -597,11 +589,7 @@ private slots:
         QCOMPARE(request.defaultExtension, std::string(d.tail ? "TXT" : ""));
         QCOMPARE(request.mustExist, !d.tail);
         QCOMPARE(rig.mail.reads, int(d.tail));
-        std::vector<std::string> shortcuts;
-        for (const QString& path : d.shortcuts) {
-            shortcuts.push_back(path.toStdString());
-        }
-        QCOMPARE(request.shortcuts, shortcuts);
+        QCOMPARE(request.shortcuts, d.shortcuts);
         QCOMPARE(path, (d.answer.isEmpty() ? d.before : d.answer).toStdString());
         QCOMPARE(box->text(), d.answer.isEmpty() ? QStringLiteral("/typed/x.TXT") : d.answer);
         QCOMPARE(MarkedSlots(rig), d.answer.isEmpty() ? QList<int>{} : QList<int>{0});

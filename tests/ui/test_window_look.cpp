@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -159,8 +158,8 @@ private slots:
         QFETCH(QColor, first);
         QFETCH(QColor, second);
         QFETCH(double, ratio);
-        QVERIFY2(qAbs(ContrastRatio(first, second) - ratio) < 0.01,
-                 qPrintable(QString::number(ContrastRatio(first, second))));
+        const double contrast = ContrastRatio(first, second);
+        QVERIFY2(qAbs(contrast - ratio) < 0.01, qPrintable(QString::number(contrast)));
     }
 
     void readableOn_data() {
@@ -303,15 +302,9 @@ private slots:
         const QRect area = Area(stored.screen);
         const QPoint at((stored.offset.x() < 0 ? area.right() + 1 : area.left()) + stored.offset.x(),
                         (stored.offset.y() < 0 ? area.bottom() + 1 : area.top()) + stored.offset.y());
-        std::string ini = "[POSITION]\n";
-        if (stored.offset != QPoint()) {
-            ini += QStringLiteral("%1TOP=%2\n%1LEFT=%3\n")
-                       .arg(stored.key)
-                       .arg(at.y() * 15)
-                       .arg(at.x() * 15)
-                       .toStdString();
-        }
-        Rig rig(ini);
+        const QString top = QString::number(at.y() * 15), left = QString::number(at.x() * 15);
+        const QString position = QStringLiteral("%1TOP=%2\n%1LEFT=%3\n").arg(stored.key, top, left);
+        Rig rig("[POSITION]\n" + (stored.offset == QPoint() ? "" : position.toStdString()));
         QRect frame;
         if (stored.window == "main") {
             QVERIFY(QTest::qWaitForWindowExposed(rig.main.get()));
@@ -356,9 +349,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         if (std::string_view(argv[i]) == "-platform" && i + 1 < argc) {
             ++i;  // replaced by the platform with the two screens
-            continue;
+        } else {
+            arguments.push_back(argv[i]);
         }
-        arguments.push_back(argv[i]);
     }
     char platformOption[] = "-platform";
     arguments.insert(arguments.begin() + 1, {platformOption, platform.data()});
