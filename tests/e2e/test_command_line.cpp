@@ -254,13 +254,8 @@ protected:
     static Case Failure(std::string name, Matcher<std::string> err, std::string base = kBase,
                         std::string source = "base.txt", std::string dest = "tail.txt",
                         bool unprivileged = false, std::string settings = {}) {
-        Case c{std::move(name), {"PRIV-2"}, 1, "", std::move(err)};
-        c.base = std::move(base);
-        c.source = std::move(source);
-        c.dest = std::move(dest);
-        c.unprivileged = unprivileged;
-        c.settings = std::move(settings);
-        return c;
+        return Case(std::move(name), {"PRIV-2"}, 1, "", std::move(err), std::nullopt, std::move(base),
+                    std::move(source), std::move(dest), unprivileged, std::move(settings));
     }
     void ExpectRun(const Case& c) {
         SCOPED_TRACE(c.name);
@@ -325,13 +320,10 @@ TEST_F(CommandLineTest, FindTailsTakesAPipeForTheFileItIs) {
     const std::string signature = root_ + "/home/.signature";
     fs::create_directories(root_ + "/home");
     ASSERT_EQ(::mkfifo(signature.c_str(), 0600), 0);
-    Case pipe{"a pipe as the tail",
-              {"--find-tails"},
-              0,
-              "Many programs\tdefault signature file\t" + signature + "\texists, the current tail file\n",
-              ""};
-    pipe.settings = "[FILES]\nDEST=" + signature + "\n";
-    ExpectRun(pipe);
+    const std::string found =
+        "Many programs\tdefault signature file\t" + signature + "\texists, the current tail file\n";
+    ExpectRun(Case("a pipe as the tail", {"--find-tails"}, 0, found, "", std::nullopt, kBase, "base.txt",
+                   "tail.txt", false, "[FILES]\nDEST=" + signature + "\n"));
 }
 
 // Among them a base file that never ends or holds a huge block, which must
@@ -341,12 +333,8 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
     const std::string notFound = "Set Vellicor: error: INPUT SOURCE ERROR !!!\nNOT FOUND - ";
     const std::string inputOpen = "Set Vellicor: warning: INPUT FILE OPEN ERROR !!!\nFILE : ";
     const std::string outputOpen = "Set Vellicor: warning: OUTPUT FILE OPEN ERROR !!!\nFILE : ";
-    const auto sameAs = [&](const std::string& dest, const char* file) {
-        return Failure(dest, outputOpen + dest + "\nThe tail file is the " + file + " file.\n", kBase,
-                       "base.txt", dest);
-    };
     const std::string longName(5000, 't');
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         Failure("no start line", notFound + "//START PRIV-2\n", "//START PRIV-1\nx\n//END\n"),
         Failure("missing base file", inputOpen + Path("none") + "\nNo such file or directory\n", kBase,
                 "none"),
@@ -373,16 +361,16 @@ TEST_F(CommandLineTest, FailuresAreReportedAndChangeNoFile) {
         Failure("no line end at all", StartsWith("Set Vellicor: "), RandomBytes(3u << 20, false)),
         Failure("random settings file", StartsWith("Set Vellicor: "), kBase, "base.txt", "tail.txt", false,
                 RandomBytes(4096, true)),
-        sameAs(Path("base.txt"), "base"),
-        sameAs(Path("link"), "base"),
-        sameAs(Path("hard"), "base"),
-        sameAs(work_ + "/./base.txt", "base"),
-        sameAs(work_ + "/sub/../base.txt", "base"),
-        sameAs(work_ + "//base.txt", "base"),
-        sameAs(Path("Tarnwick.ini"), "settings"),
-        sameAs(Path("settings-link"), "settings"),
-        sameAs(work_ + "/sub/../Tarnwick.ini", "settings"),
     };
+    const auto sameAs = [&](const std::string& file, const std::vector<std::string>& names) {
+        for (const std::string& name : names) {
+            cases.push_back(Failure(Path(name),
+                                    outputOpen + Path(name) + "\nThe tail file is the " + file + " file.\n",
+                                    kBase, "base.txt", name));
+        }
+    };
+    sameAs("base", {"base.txt", "link", "hard", "./base.txt", "sub/../base.txt", work_ + "//base.txt"});
+    sameAs("settings", {"Tarnwick.ini", "settings-link", "sub/../Tarnwick.ini"});
     fs::create_directory(Path("locked"));
     WriteAll(Path("locked/tail.txt"), kOldTail);
     if (const passwd* nobody = Nobody()) {
@@ -456,13 +444,10 @@ TEST_F(CommandLineTest, HelpAndVersionNeedNoDisplayAndWindowModeNeedsOne) {
     ExpectRun({"version", {"--version"}, 0, "tarnwick " TARNWICK_VERSION "\n", ""});
     display_.clear();
     ExpectRun({"window mode", {}, 2, "", HasSubstr("needs a display")});
-    ExpectRun(
-        {"no key name",
-         {"hello"},
-         2,
-         "",
-         "Set Vellicor: error: \"hello\" is not a slot key.\nThe slot keys are OFFI-1 OFFI-2 PRIV-1 PRIV-2 "
-         "PRIV-3 PRIV-4 PRIV-5, in any case.\nSee tarnwick --help.\n"});
+    const std::string noKey =
+        "Set Vellicor: error: \"hello\" is not a slot key.\nThe slot keys are OFFI-1 OFFI-2 PRIV-1 PRIV-2 "
+        "PRIV-3 PRIV-4 PRIV-5, in any case.\nSee tarnwick --help.\n";
+    ExpectRun({"no key name", {"hello"}, 2, "", noKey});
 }
 
 #ifdef TARNWICK_GUI_MODULE
@@ -472,10 +457,8 @@ std::string FindOnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
     std::istringstream folders(path != nullptr ? path : "");
     for (std::string folder; std::getline(folders, folder, ':');) {
-        std::string candidate = folder;
-        candidate += '/';
-        candidate += name;
-        if (!folder.empty() && ::access(candidate.c_str(), X_OK) == 0) {
+        if (const std::string candidate = folder + '/' + name;
+            !folder.empty() && ::access(candidate.c_str(), X_OK) == 0) {
             return candidate;
         }
     }

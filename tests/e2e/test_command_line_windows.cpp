@@ -136,12 +136,8 @@ protected:
     static Case Failure(std::string name, Matcher<std::string> err, std::wstring source = L"base.txt",
                         std::wstring dest = L"tail.txt", DWORD tailAttributes = 0, std::string base = kBase,
                         std::string arguments = "PRIV-2") {
-        Case c{std::move(name), std::move(arguments), 1, "", std::move(err)};
-        c.source = std::move(source);
-        c.dest = std::move(dest);
-        c.tailAttributes = tailAttributes;
-        c.base = std::move(base);
-        return c;
+        return Case(std::move(name), std::move(arguments), 1, "", std::move(err), std::nullopt, kOldTail,
+                    std::move(source), std::move(dest), tailAttributes, std::move(base));
     }
     void ExpectRun(const Case& c) {
         SCOPED_TRACE(c.name);
