@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -223,10 +224,11 @@ TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
     EXPECT_EQ(RunMain("PRIV-8"), 0);
     EXPECT_EQ(windowShown, 1);
     // An empty caption keeps the default; window mode keeps the stored flag.
-    EXPECT_EQ(std::tuple(state.Caption[0], state.Caption[3], state.Caption[4], state.Caption[6]),
-              std::tuple("Office", "Weekend", "Set Private 3", "Last"));
-    EXPECT_EQ(std::tuple(state.Dest, state.Source, state.NoMsg, state.NoStop),
-              std::tuple("/t/tail.txt", "/t/base.txt", "ON", "OF"));
+    using Texts = std::array<std::string, 4>;
+    EXPECT_EQ((Texts{state.Caption[0], state.Caption[3], state.Caption[4], state.Caption[6]}),
+              (Texts{"Office", "Weekend", "Set Private 3", "Last"}));
+    EXPECT_EQ((Texts{state.Dest, state.Source, state.NoMsg, state.NoStop}),
+              (Texts{"/t/tail.txt", "/t/base.txt", "ON", "OF"}));
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(files.readOpens.empty()) << "window mode touches no base file at start";
 }
