@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/first_start.h"
@@ -73,8 +75,8 @@ TEST(KeepTailAsBlock, KeepsTheTailWordForWordAsALiveBlock) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig;
-        const std::string key = rig.state.KeyName.at(static_cast<std::size_t>(c.slot));
-        const BlockImport kept = KeepTailAsBlock(example, key, c.tail, "\r\n");
+        const BlockImport kept =
+            KeepTailAsBlock(example, rig.state.KeyName.at(static_cast<std::size_t>(c.slot)), c.tail, "\r\n");
         ASSERT_TRUE(kept.text) << kept.refusal;
         EXPECT_EQ(kept.text->find('\n'), kept.text->find("\r\n") + 1) << "line ends as asked";
 
@@ -96,19 +98,14 @@ TEST(KeepTailAsBlock, KeepsTheTailWordForWordAsALiveBlock) {
 }
 
 TEST(KeepTailAsBlock, RefusesWhatCannotBeKeptAsItIs) {
-    struct Case {
-        const char* name;
-        std::string base;
-        std::string tail;
-        std::string refusal;
-    };
     const std::string example = Example();
     const auto misread = [](int line, const std::string& what) {
         return "Line " + std::to_string(line) + " of the tail file would be read as " + what +
                ", so its text cannot be kept word for word as a block. Edit the tail file, or go on "
                "without keeping its text.";
     };
-    const std::vector<Case> cases = {
+    // What is refused, the base, the tail and why.
+    const std::vector<std::array<std::string, 4>> cases = {
         {"an end line", example, "Jane\n  //END \n", misread(2, "the block's end line")},
         {"a date placeholder", example, "Sent \r\n%DATE\r\n", misread(2, "a date or time placeholder")},
         {"a time placeholder", example, "%TIME", misread(1, "a date or time placeholder")},
@@ -119,29 +116,23 @@ TEST(KeepTailAsBlock, RefusesWhatCannotBeKeptAsItIs) {
         {"larger than a block", example, std::string(kBlockSizeLimit, 'a'),
          "The tail file holds more than 8 MiB, more than a block may hold, so its text cannot be kept."},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const BlockImport kept = KeepTailAsBlock(c.base, "PRIV-1", c.tail, "\n");
-        EXPECT_FALSE(kept.text);
-        EXPECT_EQ(kept.refusal, c.refusal);
+    for (const auto& [name, base, tail, refusal] : cases) {
+        const BlockImport kept = KeepTailAsBlock(base, "PRIV-1", tail, "\n");
+        EXPECT_FALSE(kept.text) << name;
+        EXPECT_EQ(kept.refusal, refusal) << name;
     }
 }
 
 TEST(DefaultKeepSlot, IsTheFirstEmptyPrivateBlockElsePrivateOne) {
-    struct Case {
-        const char* name;
-        std::string base;
-        int slot;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<const char*, std::string, int>> cases = {
         {"the example: every block holds text", Example(), 2},
         {"an empty block", "//START PRIV-1\nJane\n//END\n//START PRIV-3\n//END\n//START PRIV-4\n//END\n", 4},
         {"a block of blank lines", "//START PRIV-2\r\n \r\n\t\r\n//END\r\n", 3},
         {"an empty official block does not count", "//START OFFI-2\n//END\n", 2},
         {"an empty block without its end line", "//START PRIV-5\n", 2},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(DefaultKeepSlot(c.base, SlotTable().KeyName), c.slot) << c.name;
+    for (const auto& [name, base, slot] : cases) {
+        EXPECT_EQ(DefaultKeepSlot(base, SlotTable().KeyName), slot) << name;
     }
 }
 
@@ -192,20 +183,17 @@ TEST(CarryOutFirstStart, MakesANewBaseOnlyWhereNoFileIs) {
         rig.files.failCommits = c.failCommit;
         rig.store.location = kSettings;
         rig.files.folders.insert(kFolder);
-        if (c.tail) {
-            rig.files.files[c.tailPath] = *c.tail;
-        }
-        if (c.baseBefore) {
-            rig.files.files[kBase] = *c.baseBefore;
+        for (const auto& [path, text] : {std::pair{c.tailPath, c.tail}, {std::string(kBase), c.baseBefore}}) {
+            if (text) {
+                rig.files.files[path] = *text;
+            }
         }
         const FirstStartPlan plan{c.tailPath, c.basePath, c.newBase, c.keepSlot,
                                   c.read.value_or(c.tail.value_or(""))};
         EXPECT_EQ(CarryOutFirstStart(plan, c.noExample ? "" : example, rig.state.KeyName, rig.services),
                   c.message.empty());
-        if (c.message.empty()) {
-            EXPECT_TRUE(rig.messages.shown.empty());
-        } else {
-            ASSERT_EQ(rig.messages.shown.size(), 1U);
+        ASSERT_EQ(rig.messages.shown.size(), c.message.empty() ? 0U : 1U);
+        if (!c.message.empty()) {
             EXPECT_NE(rig.messages.shown[0].text.find(c.message), std::string::npos);
         }
         const auto base = rig.files.files.find(kBase);

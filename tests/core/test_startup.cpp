@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -16,10 +18,8 @@
 namespace tarnwick {
 namespace {
 
-using testing::MemoryMailFiles;
-using testing::RecordedMessage;
-using testing::RecordingMessages;
-using testing::RecordingOutput;
+using testing::MemoryMailFiles, testing::RecordedMessage, testing::RecordingMessages,
+    testing::RecordingOutput;
 
 // Anything but exactly one space and NOMSG shows the message; only a key
 // name as the first word selects a slot, upper-cased as ASCII only (a dotless
@@ -55,9 +55,8 @@ TEST(ParseCommandLine, PicksSlotMessageFlagAndOption) {
     };
     for (const auto& [text, slot, noMsg, option] : cases) {
         const CommandLine command = ParseCommandLine(text);
-        EXPECT_EQ(command.slot, slot) << '"' << text << '"';
-        EXPECT_EQ(command.noMsg, noMsg) << '"' << text << '"';
-        EXPECT_EQ(command.option, option) << '"' << text << '"';
+        EXPECT_EQ(std::tuple(command.slot, command.noMsg, command.option), std::tuple(slot, noMsg, option))
+            << '"' << text << '"';
     }
 }
 
@@ -76,6 +75,12 @@ protected:
     }
 
     void WriteSettings(std::string text) { store.text = std::move(text); }
+    // Forgets what earlier runs printed and showed.
+    void Clear() {
+        output.written.clear();
+        messages.shown.clear();
+        console.shown.clear();
+    }
 
     RecordingMessages console;  // what must never become a box
     RecordingOutput output;
@@ -89,11 +94,8 @@ protected:
 // window either. No regular expressions: GoogleTest's Windows build knows
 // only simple ones.
 TEST_F(MainTest, HelpVersionAndUnknownWordsNeedNoSettings) {
-    using ::testing::AllOf;
-    using ::testing::EndsWith;
-    using ::testing::HasSubstr;
-    using ::testing::IsEmpty;
-    using ::testing::StartsWith;
+    using ::testing::AllOf, ::testing::EndsWith, ::testing::HasSubstr, ::testing::IsEmpty,
+        ::testing::StartsWith;
     const std::string keys =
         " is not a slot key.\r\nThe slot keys are OFFI-1 OFFI-2 PRIV-1 PRIV-2 PRIV-3 PRIV-4 PRIV-5, in any "
         "case.\r\nSee tarnwick --help.";
@@ -110,8 +112,7 @@ TEST_F(MainTest, HelpVersionAndUnknownWordsNeedNoSettings) {
     };
     for (const auto& [commandLine, display, status, written, error] : cases) {
         SCOPED_TRACE(commandLine);
-        output.written.clear();
-        messages.shown.clear();
+        Clear();
         hasDisplay = display;
         EXPECT_EQ(RunMain(commandLine), status);
         EXPECT_THAT(output.written, written);
@@ -181,9 +182,7 @@ TEST_F(MainTest, LiveSlotOptionsPrintRefreshAndNeverTouchAnEditedTail) {
         if (c.tail) {
             files.files["tail"] = *c.tail;
         }
-        output.written.clear();
-        messages.shown.clear();
-        console.shown.clear();
+        Clear();
         hasDisplay = c.hasDisplay;
         EXPECT_EQ(RunMain(c.commandLine), c.status);
         EXPECT_EQ(output.written, c.output);
@@ -209,8 +208,7 @@ TEST_F(MainTest, LiveSlotOptionsReportFailuresWithStatusOne) {
             WriteSettings("[FILES]\nDEST=tail\nSOURCE=base\n");
             files.files = fileSet;
             files.readFailAfter = 4;
-            messages.shown.clear();
-            output.written.clear();
+            Clear();
             EXPECT_EQ(RunMain(commandLine), 1);
             EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{failure, MessageKind::Warning}}));
             EXPECT_EQ(output.written, "");
@@ -225,14 +223,12 @@ TEST_F(MainTest, WindowModeGetsSlotTableCaptionsAndFileSettings) {
         "[CAPTION]\nPRIV-2=Weekend\nPRIV-3=\noffi-1=  Office  \nPRIV-5=Last\n");
     EXPECT_EQ(RunMain("PRIV-8"), 0);
     EXPECT_EQ(windowShown, 1);
-    EXPECT_EQ(state.Caption[3], "Weekend");
-    EXPECT_EQ(state.Caption[4], "Set Private 3") << "an empty caption keeps the default";
-    EXPECT_EQ(state.Caption[0], "Office");
-    EXPECT_EQ(state.Caption[6], "Last");
-    EXPECT_EQ(state.Dest, "/t/tail.txt");
-    EXPECT_EQ(state.Source, "/t/base.txt");
-    EXPECT_EQ(state.NoMsg, "ON") << "window mode keeps the stored flag";
-    EXPECT_EQ(state.NoStop, "OF");
+    // An empty caption keeps the default; window mode keeps the stored flag.
+    using Texts = std::array<std::string, 4>;
+    EXPECT_EQ((Texts{state.Caption[0], state.Caption[3], state.Caption[4], state.Caption[6]}),
+              (Texts{"Office", "Weekend", "Set Private 3", "Last"}));
+    EXPECT_EQ((Texts{state.Dest, state.Source, state.NoMsg, state.NoStop}),
+              (Texts{"/t/tail.txt", "/t/base.txt", "ON", "OF"}));
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(files.readOpens.empty()) << "window mode touches no base file at start";
 }
@@ -265,10 +261,9 @@ TEST_F(MainTest, FindTailsFindingNoneIsStatusThree) {
     MemoryMailFiles mail(files);
     mail.configs = {
         {MailConfigKind::ClawsAccounts, "Claws Mail", "/c/accountrc", "[Account: 1]\nsignature_type=1\n"}};
-    for (MailConfigFiles* source :
-         {static_cast<MailConfigFiles*>(&mail), static_cast<MailConfigFiles*>(nullptr)}) {
+    for (MailConfigFiles* source : std::initializer_list<MailConfigFiles*>{&mail, nullptr}) {
         mailFiles = source;
-        output.written.clear();
+        Clear();
         EXPECT_EQ(RunMain("--find-tails"), kNoneFoundStatus);
         EXPECT_EQ(output.written, "No mail program's tail file was found.\n");
     }
